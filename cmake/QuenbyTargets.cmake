@@ -1,0 +1,80 @@
+# Subsystem libraries and the one-way dependency rule between them.
+#
+# Every library declares a layer. A library may link only libraries of a lower
+# layer, so a reverse edge between subsystems fails at configure time. Core
+# libraries (layer < 100) may not link Qt; tests/architecture checks their
+# sources too.
+
+set(QUENBY_WARNINGS -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor)
+
+if(QUENBY_SANITIZE)
+  add_compile_options(-fsanitize=${QUENBY_SANITIZE} -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${QUENBY_SANITIZE})
+endif()
+
+function(quenby_warnings target)
+  target_compile_options(${target} PRIVATE ${QUENBY_WARNINGS})
+  if(QUENBY_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# quenby_library(NAME LAYER n SOURCES ... [DEPS ...] [EXTERNAL ...])
+#   DEPS are other quenby libraries (checked against the layer rule),
+#   EXTERNAL are third-party targets.
+function(quenby_library name)
+  cmake_parse_arguments(ARG "" "LAYER" "SOURCES;DEPS;EXTERNAL" ${ARGN})
+  if(NOT DEFINED ARG_LAYER)
+    message(FATAL_ERROR "quenby_library(${name}): LAYER is required")
+  endif()
+  foreach(dep IN LISTS ARG_DEPS)
+    get_property(dep_layer GLOBAL PROPERTY QUENBY_LAYER_${dep})
+    if("${dep_layer}" STREQUAL "")
+      message(FATAL_ERROR "${name} depends on ${dep}, which is not defined yet (define lower layers first)")
+    endif()
+    if(NOT dep_layer LESS ARG_LAYER)
+      message(FATAL_ERROR "${name} (layer ${ARG_LAYER}) may not depend on ${dep} (layer ${dep_layer})")
+    endif()
+  endforeach()
+  if(ARG_LAYER LESS 100)
+    foreach(ext IN LISTS ARG_EXTERNAL)
+      if(ext MATCHES "^Qt")
+        message(FATAL_ERROR "core library ${name} may not link ${ext}")
+      endif()
+    endforeach()
+  endif()
+  set_property(GLOBAL PROPERTY QUENBY_LAYER_${name} ${ARG_LAYER})
+  set_property(GLOBAL APPEND PROPERTY QUENBY_LIBRARIES ${name})
+  if(ARG_SOURCES)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_EXTERNAL})
+    quenby_warnings(${name})
+    if(ARG_LAYER GREATER_EQUAL 100)
+      target_compile_definitions(${name} PUBLIC QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
+      set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_EXTERNAL})
+  endif()
+endfunction()
+
+# quenby_test(NAME SOURCES ... LIBS ... [LABELS ...])
+function(quenby_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    QUENBY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    QUENBY_CORPUS="${PROJECT_SOURCE_DIR}/../shared/corpus"
+    QUENBY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  quenby_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    TIMEOUT 300
+    LABELS "${ARG_LABELS}")
+endfunction()
