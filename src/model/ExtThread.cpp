@@ -7,6 +7,12 @@ namespace quenby {
 namespace {
 
 std::mutex ErrorHandlerMutex;
+// Guards FreeOnTerminate_, SelfFreeing_ and the clearing of ThreadRef, for
+// all threads. FreeThread must decide without touching a thread that may be
+// freeing itself: while it holds this mutex and the variable still names the
+// thread, the thread's memory is alive, because the destructor clears the
+// variable under this mutex before the memory goes.
+std::mutex LifetimeMutex;
 std::function<void(const std::string&)> ErrorHandler;
 
 void ReportThreadError(const std::string& text) {
@@ -43,22 +49,26 @@ TExtThread::~TExtThread() {
   // thread that never started is still joinable here.
   if (Thread_.joinable()) {
     {
-      std::lock_guard guard(Mutex_);
+      std::lock_guard lifetime(LifetimeMutex);
       FreeOnTerminate_ = false;
+    }
+    {
+      std::lock_guard guard(Mutex_);
       if (!Started_) Started_ = Abandoned_ = true;  // never started: do not run the body
       Cond_.notify_all();
     }
     Thread_.join();
   }
+  std::lock_guard lifetime(LifetimeMutex);
   if (ThreadRef_) ThreadRef_->store(nullptr);
 }
 
 void TExtThread::Start() {
-  {
-    std::lock_guard guard(Mutex_);
-    if (Started_) return;
-    Started_ = true;
-  }
+  // Notified under the lock: once started, the thread may end and free
+  // itself before an unlocked notify would run.
+  std::lock_guard guard(Mutex_);
+  if (Started_) return;
+  Started_ = true;
   Cond_.notify_all();
 }
 
@@ -75,14 +85,17 @@ void TExtThread::ThreadMain() {
   } catch (...) {
     ReportThreadError("unknown exception in a worker thread");
   }
-  bool selfFree;
   {
     // Notified under the lock: a waiter may free the object once it sees
     // Finished_, and must not find the condition variable gone.
     std::lock_guard guard(Mutex_);
     Finished_ = true;
-    selfFree = SelfFreeing_ = FreeOnTerminate_;
     Cond_.notify_all();
+  }
+  bool selfFree;
+  {
+    std::lock_guard lifetime(LifetimeMutex);
+    selfFree = SelfFreeing_ = FreeOnTerminate_;
   }
   if (selfFree) {
     Thread_.detach();
@@ -114,16 +127,17 @@ void TExtThread::WaitFor() {
 }
 
 void FreeThread(TThreadRef& ref, bool breakIt) {
-  TExtThread* thread = ref.load();
-  if (!thread) return;
+  TExtThread* thread;
   bool selfFreeing;
   {
-    std::lock_guard guard(thread->Mutex_);
+    std::lock_guard lifetime(LifetimeMutex);
+    thread = ref.load();
+    if (!thread) return;
     selfFreeing = thread->SelfFreeing_;
     if (!selfFreeing) thread->FreeOnTerminate_ = false;  // from now on we free it
   }
   if (selfFreeing) {
-    // Its destructor clears ref as the last thing that touches ref.
+    // Only the variable is looked at: the thread is being freed.
     while (ref.load() == thread) std::this_thread::yield();
   } else {
     if (breakIt) thread->Break();

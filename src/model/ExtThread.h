@@ -31,7 +31,9 @@ class TExtThread {
  public:
   using TExecuteEvent = std::function<void(TExtThread&)>;
 
-  // Creates a thread running onExecute, started unless createSuspended.
+  // Creates a thread running onExecute, started unless createSuspended. A
+  // started thread that frees itself may be gone by the time this returns:
+  // hold threadRef, not the result.
   static TExtThread* Create(TThreadRef* threadRef, bool createSuspended, TExecuteEvent onExecute);
 
   TExtThread(TThreadRef* threadRef, TExecuteEvent onExecute, bool freeOnTerminate = true);
@@ -74,8 +76,8 @@ class TExtThread {
   bool Started_ = false;
   bool Abandoned_ = false;  // destroyed before it was started
   bool Finished_ = false;
-  bool FreeOnTerminate_;
-  bool SelfFreeing_ = false;  // decided at the body's end, under Mutex_
+  bool FreeOnTerminate_;       // guarded by the process-wide lifetime mutex
+  bool SelfFreeing_ = false;  // decided at the body's end, under that mutex
 };
 
 // Ends and frees the thread held in ref (breaking it first when breakIt),

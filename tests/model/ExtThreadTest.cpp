@@ -81,11 +81,33 @@ TEST(ExtThread, FreeThreadOnNilDoesNothing) {
   EXPECT_EQ(ref.load(), nullptr);
 }
 
+// A thread whose destructor takes its time: FreeThread, called after the
+// thread has decided to free itself, must wait until the variable is clear.
+class TSlowExit : public TExtThread {
+ public:
+  TSlowExit(TThreadRef* ref, std::promise<void>& exiting, std::shared_future<void> gate)
+      : TExtThread(ref, {}), Exiting_(exiting), Gate_(std::move(gate)) {}
+  ~TSlowExit() override {
+    Exiting_.set_value();
+    Gate_.wait();
+  }
+
+ private:
+  std::promise<void>& Exiting_;
+  std::shared_future<void> Gate_;
+};
+
 TEST(ExtThread, FreeThreadWaitsForAFinishedSelfFreeingThread) {
   TThreadRef ref{nullptr};
-  TExtThread* t = TExtThread::Create(&ref, false, [](TExtThread&) {});
-  ASSERT_TRUE(WaitUntil([&] { return ref.load() == nullptr || t->Finished(); }));
-  FreeThread(ref, false);
+  std::promise<void> exiting, open;
+  auto* t = new TSlowExit(&ref, exiting, open.get_future().share());
+  t->Start();
+  exiting.get_future().wait();  // the thread is in its destructor, ref still set
+  ASSERT_NE(ref.load(), nullptr);
+  auto freed = std::async(std::launch::async, [&] { FreeThread(ref, true); });
+  EXPECT_EQ(freed.wait_for(100ms), std::future_status::timeout);
+  open.set_value();
+  ASSERT_EQ(freed.wait_for(10s), std::future_status::ready);
   EXPECT_EQ(ref.load(), nullptr);
 }
 
