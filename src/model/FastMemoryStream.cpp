@@ -33,7 +33,7 @@ std::int64_t TFastMemoryStream::Read(void* buffer, std::int64_t count) {
 }
 
 std::int64_t TFastMemoryStream::Write(const void* buffer, std::int64_t count) {
-  if (Position_ < 0 || count < 0 || Position_ + count <= 0) return 0;
+  if (Position_ < 0 || count <= 0) return 0;
   if (count > std::numeric_limits<std::int64_t>::max() - Position_)
     throw EStreamError(TStreamErrorKind::Write, {}, "stream size out of range", Position_);
   const std::int64_t end = Position_ + count;
