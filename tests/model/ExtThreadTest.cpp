@@ -37,16 +37,16 @@ TEST(ExtThread, BreakFromOutsideStopsAtTheNextCheck) {
   TExtThread* t = TExtThread::Create(&ref, false, [&](TExtThread& self) {
     running.set_value();
     for (;;) {
-      self.CheckBreak();
       ++loops;
       std::this_thread::sleep_for(1ms);
+      self.CheckBreak();
     }
   });
   running.get_future().wait();
   EXPECT_EQ(ref.load(), t);
-  FreeThread(ref, true);
+  FreeThread(ref, true);  // returns only once the loop has seen the request
   EXPECT_EQ(ref.load(), nullptr);
-  EXPECT_GT(loops.load(), 0);
+  EXPECT_GE(loops.load(), 1);
 }
 
 TEST(ExtThread, SuspendedThreadRunsOnlyWhenStarted) {
