@@ -61,11 +61,18 @@ function(quenby_library name)
   endif()
 endfunction()
 
-# quenby_test(NAME SOURCES ... LIBS ... [LABELS ...])
+# quenby_test(NAME SOURCES ... LIBS ... [LABELS ...] [QT])
+#   QT: the test runs inside a QApplication (offscreen) and links Qt Test.
 function(quenby_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(ARG_QT)
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/QtTestMain.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test GTest::gtest GTest::gmock)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  else()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     QUENBY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"

@@ -165,7 +165,7 @@ void TSyncObjList::EndUpdate() {
 
 bool TSyncObjList::IsUpdating() const {
   std::lock_guard guard(Locks_->Guard);
-  return UpdateCount_.load() > 0;
+  return UpdateCount_.load() > 0 || ViewUpdateCount_.load() > 0;
 }
 
 void TSyncObjList::Changed() {

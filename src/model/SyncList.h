@@ -116,6 +116,11 @@ class TSyncObjList : public TSyncList {
 
   void BeginUpdate();
   void EndUpdate();
+  // A view's own update bracket: the list counts as updating (no repaints
+  // are asked for) without the view holding the write lock. Kept apart from
+  // UpdateCount, so that a writer's outermost EndUpdate still fires Changed.
+  void BeginViewUpdate() { ViewUpdateCount_.fetch_add(1); }
+  void EndViewUpdate() { ViewUpdateCount_.fetch_sub(1); }
   bool IsUpdating() const;
 
   virtual void Changed();
@@ -140,6 +145,7 @@ class TSyncObjList : public TSyncList {
   static void ReleaseDeleted(TSyncItem* item);
 
   std::atomic<std::int32_t> UpdateCount_{0};
+  std::atomic<std::int32_t> ViewUpdateCount_{0};
   std::int32_t ExcludedIndex_ = -1;
 };
 

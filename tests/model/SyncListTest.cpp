@@ -128,6 +128,20 @@ TEST(SyncList, UpdatesNestAndChangeFiresOnce) {
   EXPECT_FALSE(list.IsUpdating());
 }
 
+TEST(SyncList, AViewBracketDoesNotSwallowTheWritersChange) {
+  TIntItems list;
+  int changes = 0;
+  list.OnChange = [&](TSyncObjList*) { ++changes; };
+  list.BeginViewUpdate();
+  EXPECT_TRUE(list.IsUpdating());
+  list.BeginUpdate();
+  list.AddValue(1);
+  list.EndUpdate();
+  EXPECT_EQ(changes, 1);
+  list.EndViewUpdate();
+  EXPECT_FALSE(list.IsUpdating());
+}
+
 struct TSortCase {
   const char* Name;
   std::vector<int> Values;
