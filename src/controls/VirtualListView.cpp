@@ -14,7 +14,7 @@ namespace quenby {
 TVirtualListView::TVirtualListView(std::unique_ptr<TVirtItems> items, QWidget* parent)
     : TIndexListView(parent), Items_(items ? std::move(items) : std::make_unique<TVirtItems>()) {
   Beep = [] { QApplication::beep(); };
-  Items_->View().Attach(this);
+  Items_->View().Attach(&Poster_);
   SyncViewCount();
 }
 
@@ -34,7 +34,7 @@ void TVirtualListView::SetItems(std::unique_ptr<TVirtItems> items) {
     CurrentItem_ = nullptr;
   }
   Items_ = items ? std::move(items) : std::make_unique<TVirtItems>();
-  Items_->View().Attach(this);
+  Items_->View().Attach(&Poster_);
   SyncViewCount();
 }
 
@@ -239,37 +239,38 @@ void TVirtualListView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (index >= 0) ItemActivated(index);
 }
 
-// ---- IItemsView: these may run on any thread, so they only post ----
+// ---- TPoster: runs on any thread, so it only posts ----
 
-void TVirtualListView::PostNotification(int code) {
-  QCoreApplication::postEvent(this, new TItemsEvent(code));
+void TVirtualListView::TPoster::PostNotification(int code) {
+  QCoreApplication::postEvent(View_, new TItemsEvent(code));
 }
 
-void TVirtualListView::SendNotification(int code, std::shared_ptr<TSendCompletion> completion) {
-  QCoreApplication::postEvent(this, new TSentItemsEvent(code, std::move(completion)));
+void TVirtualListView::TPoster::SendNotification(int code,
+                                                 std::shared_ptr<TSendCompletion> completion) {
+  QCoreApplication::postEvent(View_, new TSentItemsEvent(code, std::move(completion)));
 }
 
-void TVirtualListView::SetItemCount(std::int32_t count) {
+void TVirtualListView::TPoster::SetItemCount(std::int32_t count) {
   // Deferred even on the GUI thread: a stale-count repair comes from inside
   // a row request, where Qt must not see rows removed.
   PostItemCount(count);
 }
 
-void TVirtualListView::PostItemCount(std::int32_t count) {
-  QCoreApplication::postEvent(this, new TItemsEvent(QUENBY_SET_COUNT, count));
+void TVirtualListView::TPoster::PostItemCount(std::int32_t count) {
+  QCoreApplication::postEvent(View_, new TItemsEvent(QUENBY_SET_COUNT, count));
 }
 
-void TVirtualListView::PostFullRefresh() {
-  QCoreApplication::postEvent(this, new TItemsEvent(QUENBY_REPAINT));
+void TVirtualListView::TPoster::PostFullRefresh() {
+  QCoreApplication::postEvent(View_, new TItemsEvent(QUENBY_REPAINT));
 }
 
-void TVirtualListView::PostRepaintVisible() {
-  QCoreApplication::postEvent(this, new TItemsEvent(QUENBY_REPAINT));
+void TVirtualListView::TPoster::PostRepaintVisible() {
+  QCoreApplication::postEvent(View_, new TItemsEvent(QUENBY_REPAINT));
 }
 
-void TVirtualListView::ItemRemoved(const TVirtItem* item) {
-  std::lock_guard guard(ViewLock_);
-  if (item == CurrentItem_) CurrentItem_ = nullptr;
+void TVirtualListView::TPoster::ItemRemoved(const TVirtItem* item) {
+  std::lock_guard guard(View_->ViewLock_);
+  if (item == View_->CurrentItem_) View_->CurrentItem_ = nullptr;
 }
 
 }  // namespace quenby

@@ -18,7 +18,7 @@
 
 namespace quenby {
 
-class TVirtualListView : public TIndexListView, public IItemsView {
+class TVirtualListView : public TIndexListView {
   Q_OBJECT
 
  public:
@@ -51,14 +51,24 @@ class TVirtualListView : public TIndexListView, public IItemsView {
   std::function<void(const QString& text)> OnStatusText;
   std::function<void()> Beep;  // QApplication::beep unless replaced
 
-  // IItemsView: called by the collection, from any thread.
-  void PostNotification(int code) override;
-  void SendNotification(int code, std::shared_ptr<TSendCompletion> completion) override;
-  void SetItemCount(std::int32_t count) override;
-  void PostItemCount(std::int32_t count) override;
-  void PostFullRefresh() override;
-  void PostRepaintVisible() override;
-  void ItemRemoved(const TVirtItem* item) override;
+  // What the collection tells the view, from any thread: everything is
+  // posted to the GUI thread. A member rather than a base class, so that a
+  // worker calling it never races with the view's destructor rewriting the
+  // view's own virtual table pointer.
+  class TPoster : public IItemsView {
+   public:
+    explicit TPoster(TVirtualListView* view) : View_(view) {}
+    void PostNotification(int code) override;
+    void SendNotification(int code, std::shared_ptr<TSendCompletion> completion) override;
+    void SetItemCount(std::int32_t count) override;
+    void PostItemCount(std::int32_t count) override;
+    void PostFullRefresh() override;
+    void PostRepaintVisible() override;
+    void ItemRemoved(const TVirtItem* item) override;
+
+   private:
+    TVirtualListView* View_;
+  };
 
  protected:
   virtual void ItemActivated(std::int32_t row);
@@ -79,6 +89,7 @@ class TVirtualListView : public TIndexListView, public IItemsView {
   void SyncViewCount();
   void ItemsChanged();
 
+  TPoster Poster_{this};
   std::unique_ptr<TVirtItems> Items_;
   // ViewLock: what other threads hand over or clear.
   mutable std::mutex ViewLock_;
