@@ -16,23 +16,27 @@
 namespace quenby {
 
 TIndexListView::TIndexListView(QWidget* parent)
-    : QTreeView(parent),
+    : QTableView(parent),
       Columns_([this](TListColumn* c, bool whole) { ColumnsChanged(c, whole); }),
       Model_(new TIndexListModel(this)) {
-  setRootIsDecorated(false);
-  setUniformRowHeights(true);  // otherwise Qt asks every row for its height
-  setAllColumnsShowFocus(true);
-  setItemsExpandable(false);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // no per-row heights asked
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  setShowGrid(false);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  setTabKeyNavigation(false);
   setEditTriggers(NoEditTriggers);
   setSelectionBehavior(SelectRows);
   setSelectionMode(SingleSelection);
   setModel(Model_);
-  header()->setSectionsMovable(true);
-  header()->setStretchLastSection(false);
-  header()->setMinimumSectionSize(1);
-  connect(header(), &QHeaderView::sectionResized, this,
+  horizontalHeader()->setSectionsMovable(true);
+  horizontalHeader()->setStretchLastSection(false);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setMinimumSectionSize(1);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this,
           [this](int logical, int oldSize, int newSize) { SectionResized(logical, oldSize, newSize); });
-  connect(header(), &QHeaderView::sectionMoved, this, [this] { SectionMoved(); });
+  connect(horizontalHeader(), &QHeaderView::sectionMoved, this, [this] { SectionMoved(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& s, const QItemSelection& d) { SelectionChanged(s, d); });
   Measurer_ = std::make_unique<TColumnMeasurer>(
@@ -112,7 +116,7 @@ void TIndexListView::UpdatingChanged(bool opening) {
       if (c.Width() < 0) c.SavedWidth = c.Width();
     }
     setUpdatesEnabled(false);
-    header()->setUpdatesEnabled(false);
+    horizontalHeader()->setUpdatesEnabled(false);
     return;
   }
   for (std::int32_t i = 0; i < Columns_.Count(); ++i) {
@@ -124,7 +128,7 @@ void TIndexListView::UpdatingChanged(bool opening) {
   }
   setUpdatesEnabled(true);
   viewport()->update();
-  header()->setUpdatesEnabled(true);
+  horizontalHeader()->setUpdatesEnabled(true);
 }
 
 void TIndexListView::RedrawRows(std::int32_t first, std::int32_t last) {
@@ -148,11 +152,10 @@ std::int32_t TIndexListView::HitTest(const QPoint& viewportPos) const {
 }
 
 std::pair<std::int32_t, std::int32_t> TIndexListView::VisibleRows() const {
-  const QModelIndex top = indexAt(QPoint(1, 1));
-  if (!top.isValid()) return {0, -1};
-  const int rowHeight = std::max(1, sizeHintForRow(top.row()));
-  const std::int32_t page = viewport()->height() / rowHeight + 1;
-  return {top.row(), std::min(Count() - 1, top.row() + page)};
+  const std::int32_t top = rowAt(0);
+  if (top < 0) return {0, -1};
+  const std::int32_t bottom = rowAt(viewport()->height() - 1);
+  return {top, bottom < 0 ? Count() - 1 : bottom};
 }
 
 QVariant TIndexListView::CellData(std::int32_t row, std::int32_t column, int role) const {
@@ -249,8 +252,8 @@ void TIndexListView::RebuildColumns() {
   Model_->SetColumnCount(Columns_.Count());
   for (std::int32_t i = 0; i < Columns_.Count(); ++i) {
     Columns_[i].OrderTag = i;
-    const int visual = header()->visualIndex(i);
-    if (visual != i) header()->moveSection(visual, i);
+    const int visual = horizontalHeader()->visualIndex(i);
+    if (visual != i) horizontalHeader()->moveSection(visual, i);
   }
   for (std::int32_t i = 0; i < Columns_.Count(); ++i) ApplyColumn(Columns_[i]);
   RequestMeasure();
@@ -260,7 +263,7 @@ void TIndexListView::ApplyColumn(const TListColumn& column) {
   if (column.OrderTag < 0 || column.OrderTag >= Model_->columnCount()) return;
   ApplyingWidths_ = true;
   if (column.Width() >= 0)
-    header()->resizeSection(column.OrderTag, column.Width());
+    horizontalHeader()->resizeSection(column.OrderTag, column.Width());
   else
     resizeColumnToContents(column.OrderTag);  // a negative width asks for automatic sizing
   ApplyingWidths_ = false;
@@ -274,7 +277,7 @@ void TIndexListView::SectionResized(int logical, int, int newSize) {
   const std::int32_t clamped = ClampDraggedWidth(newSize, column->MinWidth(), column->MaxWidth());
   if (clamped != newSize) {
     ApplyingWidths_ = true;
-    header()->resizeSection(logical, clamped);
+    horizontalHeader()->resizeSection(logical, clamped);
     ApplyingWidths_ = false;
   }
   column->SetWidth(clamped);
@@ -282,8 +285,8 @@ void TIndexListView::SectionResized(int logical, int, int newSize) {
 
 void TIndexListView::SectionMoved() {
   std::vector<std::int32_t> order;
-  for (int visual = 0; visual < header()->count(); ++visual)
-    order.push_back(header()->logicalIndex(visual));
+  for (int visual = 0; visual < horizontalHeader()->count(); ++visual)
+    order.push_back(horizontalHeader()->logicalIndex(visual));
   Columns_.Reorder(order);
   if (OnColumnsDragged) OnColumnsDragged();
 }
@@ -327,17 +330,17 @@ void TIndexListView::customEvent(QEvent* event) {
   } else if (event->type() == EventType(WM_ITEMS_FIRST_BATCH)) {
     MeasureVisibleNow();
   } else {
-    QTreeView::customEvent(event);
+    QTableView::customEvent(event);
   }
 }
 
 void TIndexListView::resizeEvent(QResizeEvent* event) {
-  QTreeView::resizeEvent(event);
+  QTableView::resizeEvent(event);
   Refit();
 }
 
 bool TIndexListView::viewportEvent(QEvent* event) {
-  if (event->type() != QEvent::ToolTip || !OnInfoTip) return QTreeView::viewportEvent(event);
+  if (event->type() != QEvent::ToolTip || !OnInfoTip) return QTableView::viewportEvent(event);
   const auto* help = static_cast<QHelpEvent*>(event);
   const QModelIndex index = indexAt(help->pos());
   if (!index.isValid()) {

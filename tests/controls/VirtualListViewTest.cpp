@@ -169,6 +169,51 @@ TEST(VirtualListView, KeysBeepAtTheEndsAndOnParentRows) {
   EXPECT_EQ(view.ItemIndex(), 2);
 }
 
+TEST(VirtualListView, StatusAndSentNotificationsReachTheView) {
+  TIntView view;
+  AddColumns(view, 1);
+  LoadOnWorker(view.Ints(), Keys(5), 5);
+  ASSERT_TRUE(WaitFor([&] { return view.Count() == 5; }));
+  QString status;
+  view.OnStatusText = [&](const QString& text) { status = text; };
+  int announced = 0;
+  view.OnSelectItem = [&](TVirtItem*) { ++announced; };
+  view.SetItemIndex(3);
+  ASSERT_EQ(announced, 1);
+  std::atomic<bool> sent{false};
+  std::thread worker([&] {
+    view.Items().SetStatusText(u"Read error");
+    view.Items().PostToView(WM_ITEMS_STATUS);
+    sent = view.Items().SendToView(WM_ITEMS_SELECT_CURRENT);  // blocks until handled
+  });
+  ASSERT_TRUE(WaitFor([&] { return sent.load(); }));
+  worker.join();
+  EXPECT_EQ(status, QStringLiteral("Read error"));
+  EXPECT_EQ(announced, 2);
+}
+
+TEST(VirtualListView, TheViewBracketHoldsRepaintsAndDeletesSelectedRows) {
+  TIntView view;
+  AddColumns(view, 1);
+  view.SetMultiSelect(true);
+  LoadOnWorker(view.Ints(), Keys(6), 6);
+  ASSERT_TRUE(WaitFor([&] { return view.Count() == 6; }));
+  int changed = 0;
+  view.OnItemsChanged = [&] { ++changed; };
+  view.BeginUpdate();
+  EXPECT_TRUE(view.Items().IsUpdating());
+  auto* sel = view.selectionModel();
+  for (int row : {1, 4})
+    sel->select(view.ItemModel()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  view.DeleteSelected();
+  view.EndUpdate();
+  EXPECT_FALSE(view.Items().IsUpdating());
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(view.Count(), 4);
+  EXPECT_EQ(view.RowText(1, 0), QStringLiteral("k2"));
+  EXPECT_EQ(view.RowText(3, 0), QStringLiteral("k5"));
+}
+
 TEST(VirtualListView, SelectedIndexIsTheFocusedRow) {
   TIntView view;
   AddColumns(view, 1);
@@ -235,15 +280,15 @@ TEST(VirtualListView, DividerDragsAreBoundByTheColumnLimits) {
   TIntView view;
   AddColumns(view, 2);
   // Before any fitting MaxWidth is 0: a drag must not snap to 0.
-  view.header()->resizeSection(1, 300);
+  view.horizontalHeader()->resizeSection(1, 300);
   EXPECT_EQ(view.Columns()[1].Width(), 300);
   view.show();
   LoadOnWorker(view.Ints(), Keys(5), 5);
   ASSERT_TRUE(WaitFor([&] { return view.Columns()[1].MinWidth() == 16 && view.Count() == 5; }));
-  view.header()->resizeSection(1, 3);
-  EXPECT_EQ(view.header()->sectionSize(1), 16);
+  view.horizontalHeader()->resizeSection(1, 3);
+  EXPECT_EQ(view.horizontalHeader()->sectionSize(1), 16);
   EXPECT_EQ(view.Columns()[1].Width(), 16);
-  view.header()->resizeSection(1, 5000);
+  view.horizontalHeader()->resizeSection(1, 5000);
   EXPECT_EQ(view.Columns()[1].Width(), view.Columns()[1].ContentWidth);
 }
 
@@ -252,7 +297,7 @@ TEST(VirtualListView, HeaderReorderIsWrittenBackToTheColumns) {
   AddColumns(view, 3);
   int dragged = 0;
   view.OnColumnsDragged = [&] { ++dragged; };
-  view.header()->moveSection(0, 2);
+  view.horizontalHeader()->moveSection(0, 2);
   EXPECT_EQ(dragged, 1);
   EXPECT_EQ(view.Columns()[0].Caption(), QStringLiteral("c1"));
   EXPECT_EQ(view.Columns()[2].Caption(), QStringLiteral("c0"));
