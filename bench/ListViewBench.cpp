@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
 
   std::printf("items                       %d\n", kItems);
   std::printf("first screen after batch    %.1f ms\n", firstScreenMs);
-  std::printf("per scrolled page           %.2f ms (%d rows, %.0f rows/s)\n", perPageMs, rowsPerPage,
-              rowsPerPage / (perPageMs / 1000.0));
+  std::printf("per scrolled page           %.2f ms (%d rows, %.0f rows/s)\n", perPageMs,
+              rowsPerPage, rowsPerPage / (perPageMs / 1000.0));
   std::printf("view memory per item        %.2f bytes\n", (rssAfter - rssBefore) * 1024.0 / kItems);
   return 0;
 }

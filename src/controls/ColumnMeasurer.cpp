@@ -30,7 +30,9 @@ bool MeasureRows(std::int32_t first, std::int32_t last, std::int32_t columns, co
 TColumnMeasurer::TColumnMeasurer(QObject* target, TRowTextFn rowText)
     : Target_(target), RowText_(std::move(rowText)), Thread_([this] { Run(); }) {}
 
-TColumnMeasurer::~TColumnMeasurer() { Stop(); }
+TColumnMeasurer::~TColumnMeasurer() {
+  Stop();
+}
 
 void TColumnMeasurer::Request(std::int32_t count, std::int32_t columns, const QFont& font) {
   std::lock_guard guard(Mutex_);
@@ -78,7 +80,8 @@ void TColumnMeasurer::Run() {
     guard.unlock();
     std::vector<std::int32_t> widths;
     const bool complete = MeasureRows(0, count - 1, columns, font, RowText_, Abort_, widths);
-    if (complete) QCoreApplication::postEvent(Target_, new TColumnsMeasuredEvent(std::move(widths)));
+    if (complete)
+      QCoreApplication::postEvent(Target_, new TColumnsMeasuredEvent(std::move(widths)));
     guard.lock();
     Busy_ = false;
     Cond_.notify_all();

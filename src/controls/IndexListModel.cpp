@@ -26,7 +26,8 @@ QVariant TIndexListModel::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags TIndexListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
+         Qt::ItemNeverHasChildren;
 }
 
 void TIndexListModel::SetRowCount(std::int32_t count) {

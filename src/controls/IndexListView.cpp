@@ -34,8 +34,9 @@ TIndexListView::TIndexListView(QWidget* parent)
   horizontalHeader()->setStretchLastSection(false);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setMinimumSectionSize(1);
-  connect(horizontalHeader(), &QHeaderView::sectionResized, this,
-          [this](int logical, int oldSize, int newSize) { SectionResized(logical, oldSize, newSize); });
+  connect(
+      horizontalHeader(), &QHeaderView::sectionResized, this,
+      [this](int logical, int oldSize, int newSize) { SectionResized(logical, oldSize, newSize); });
   connect(horizontalHeader(), &QHeaderView::sectionMoved, this, [this] { SectionMoved(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& s, const QItemSelection& d) { SelectionChanged(s, d); });
@@ -43,21 +44,29 @@ TIndexListView::TIndexListView(QWidget* parent)
       this, [this](std::int32_t row, std::int32_t column) { return RowText(row, column); });
 }
 
-TIndexListView::~TIndexListView() { StopMeasuring(); }
+TIndexListView::~TIndexListView() {
+  StopMeasuring();
+}
 
 void TIndexListView::StopMeasuring() {
   if (Measurer_) Measurer_->Stop();
 }
 
-void TIndexListView::PauseMeasuring() { Measurer_->AbortAndWait(); }
+void TIndexListView::PauseMeasuring() {
+  Measurer_->AbortAndWait();
+}
 
 void TIndexListView::SetMultiSelect(bool on) {
   setSelectionMode(on ? ExtendedSelection : SingleSelection);
 }
 
-std::int32_t TIndexListView::Count() const { return Model_->rowCount(); }
+std::int32_t TIndexListView::Count() const {
+  return Model_->rowCount();
+}
 
-void TIndexListView::SetItemCount(std::int32_t count) { Model_->SetRowCount(count); }
+void TIndexListView::SetItemCount(std::int32_t count) {
+  Model_->SetRowCount(count);
+}
 
 std::int32_t TIndexListView::ItemIndex() const {
   const QModelIndex current = currentIndex();
@@ -77,8 +86,8 @@ void TIndexListView::SetItemIndex(std::int32_t i) {
   const QModelIndex index = Model_->index(i, 0);
   // Selection signals are delivered at once, so FocusedSelected(i) has run
   // when this returns.
-  selectionModel()->setCurrentIndex(index,
-                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   scrollTo(index);
   RedrawRows(i, i);
 }
@@ -93,7 +102,9 @@ bool TIndexListView::IsSelected(std::int32_t row) const {
   return selectionModel()->isRowSelected(row, {});
 }
 
-void TIndexListView::ClearSelection() { selectionModel()->clearSelection(); }
+void TIndexListView::ClearSelection() {
+  selectionModel()->clearSelection();
+}
 
 void TIndexListView::SelectAll() {
   // One range, not a change per row: a hundred thousand rows would be a
@@ -135,7 +146,9 @@ void TIndexListView::RedrawRows(std::int32_t first, std::int32_t last) {
   Model_->RowsChanged(std::min(first, last), std::max(first, last));
 }
 
-void TIndexListView::RedrawVisible() { viewport()->update(); }
+void TIndexListView::RedrawVisible() {
+  viewport()->update();
+}
 
 void TIndexListView::RedrawFocused() {
   const std::int32_t row = ItemIndex();
@@ -166,9 +179,9 @@ QVariant TIndexListView::CellData(std::int32_t row, std::int32_t column, int rol
       const auto* c = const_cast<TListColumns&>(Columns_).ByOrderTag(column);
       if (!c || column == 0 || c->Alignment() == TColumnAlignment::Left)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-      return QVariant::fromValue((c->Alignment() == TColumnAlignment::Right ? Qt::AlignRight
-                                                                            : Qt::AlignHCenter) |
-                                 Qt::AlignVCenter);
+      return QVariant::fromValue(
+          (c->Alignment() == TColumnAlignment::Right ? Qt::AlignRight : Qt::AlignHCenter) |
+          Qt::AlignVCenter);
     }
     default: return {};
   }
@@ -180,9 +193,13 @@ QVariant TIndexListView::HeaderData(std::int32_t column, int role) const {
   return c ? QVariant(c->Caption()) : QVariant();
 }
 
-QString TIndexListView::RowText(std::int32_t, std::int32_t) const { return {}; }
+QString TIndexListView::RowText(std::int32_t, std::int32_t) const {
+  return {};
+}
 
-QVariant TIndexListView::RowFont(std::int32_t) const { return {}; }
+QVariant TIndexListView::RowFont(std::int32_t) const {
+  return {};
+}
 
 void TIndexListView::SelectChanged(std::int32_t, bool) {}
 
@@ -313,8 +330,9 @@ void TIndexListView::MeasureVisibleNow() {
   if (Columns_.Count() >= 2 && first <= last) {
     std::vector<std::int32_t> widths;
     const std::atomic<bool> never{false};
-    MeasureRows(first, last, Columns_.Count(), font(),
-                [this](std::int32_t r, std::int32_t c) { return RowText(r, c); }, never, widths);
+    MeasureRows(
+        first, last, Columns_.Count(), font(),
+        [this](std::int32_t r, std::int32_t c) { return RowText(r, c); }, never, widths);
     for (std::int32_t tag = 0; tag < static_cast<std::int32_t>(widths.size()); ++tag)
       if (TListColumn* c = Columns_.ByOrderTag(tag)) c->ContentWidth = widths[tag];
   }
@@ -350,7 +368,8 @@ bool TIndexListView::viewportEvent(QEvent* event) {
   QString tip = RowText(index.row(), 0);
   OnInfoTip(index.row(), tip);
   // Row texts are mail subjects: shown as plain text, never as markup.
-  const QRect rowRect = visualRect(index).united(visualRect(Model_->index(index.row(), Model_->columnCount() - 1)));
+  const QRect rowRect =
+      visualRect(index).united(visualRect(Model_->index(index.row(), Model_->columnCount() - 1)));
   QToolTip::showText(help->globalPos() + QPoint(16, 16), tip.toHtmlEscaped(), viewport(), rowRect);
   return true;
 }

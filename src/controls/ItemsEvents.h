@@ -22,7 +22,9 @@ enum TViewEventCode : int {
   QUENBY_REPAINT = 1401,
 };
 
-inline QEvent::Type EventType(int code) { return static_cast<QEvent::Type>(code); }
+inline QEvent::Type EventType(int code) {
+  return static_cast<QEvent::Type>(code);
+}
 
 class TItemsEvent : public QEvent {
  public:

@@ -104,7 +104,8 @@ void TListColumns::Reorder(const std::vector<std::int32_t>& order) {
     if (it != Columns_.end()) sorted.push_back(std::move(*it));
   }
   for (auto& c : Columns_)
-    if (c) sorted.push_back(std::move(c));  // columns the order did not name keep their place at the end
+    if (c)
+      sorted.push_back(std::move(c));  // columns the order did not name keep their place at the end
   Columns_ = std::move(sorted);
 }
 

@@ -71,7 +71,9 @@ class TListColumns {
 
   std::int32_t Count() const { return static_cast<std::int32_t>(Columns_.size()); }
   TListColumn& operator[](std::int32_t i) { return *Columns_[static_cast<std::size_t>(i)]; }
-  const TListColumn& operator[](std::int32_t i) const { return *Columns_[static_cast<std::size_t>(i)]; }
+  const TListColumn& operator[](std::int32_t i) const {
+    return *Columns_[static_cast<std::size_t>(i)];
+  }
   TListColumn& Add();
   void Delete(std::int32_t i);
   void Clear();

@@ -38,7 +38,9 @@ void TVirtualListView::SetItems(std::unique_ptr<TVirtItems> items) {
   SyncViewCount();
 }
 
-void TVirtualListView::SyncViewCount() { TIndexListView::SetItemCount(Items_->Count()); }
+void TVirtualListView::SyncViewCount() {
+  TIndexListView::SetItemCount(Items_->Count());
+}
 
 TItemRef<TVirtItem> TVirtualListView::ItemAtRow(std::int32_t row) const {
   return TItemRef<TVirtItem>(Items_->AcquireItemAt(row));
@@ -51,7 +53,9 @@ QString TVirtualListView::RowText(std::int32_t row, std::int32_t column) const {
   return ItemText(item.get(), column);
 }
 
-QString TVirtualListView::ItemText(const TVirtItem*, std::int32_t) const { return {}; }
+QString TVirtualListView::ItemText(const TVirtItem*, std::int32_t) const {
+  return {};
+}
 
 bool TVirtualListView::IsParentRow(std::int32_t row) const {
   return RowText(row, 0) == QStringLiteral("..");
@@ -156,7 +160,9 @@ void TVirtualListView::ShowCurrent(std::int32_t row) {
   RedrawRows(row, row);
 }
 
-void TVirtualListView::FocusedSelected(std::int32_t row) { ShowCurrent(row); }
+void TVirtualListView::FocusedSelected(std::int32_t row) {
+  ShowCurrent(row);
+}
 
 void TVirtualListView::RangeStateChanged(std::int32_t first, std::int32_t last, bool wasSelected,
                                          bool nowSelected) {
@@ -190,11 +196,15 @@ void TVirtualListView::customEvent(QEvent* event) {
     case WM_ITEMS_LOADING: break;
     case WM_ITEMS_CHANGED: ItemsChanged(); break;
     case WM_ITEMS_RESELECT: Reselect(); break;
-    case WM_ITEMS_SELECT_CURRENT: ShowCurrent(ItemIndex()); break;  // the event's end completes the send
+    case WM_ITEMS_SELECT_CURRENT:
+      ShowCurrent(ItemIndex());
+      break;  // the event's end completes the send
     case WM_ITEMS_STATUS:
       if (OnStatusText) OnStatusText(QString::fromStdU16String(Items_->StatusText()));
       break;
-    case QUENBY_SET_COUNT: TIndexListView::SetItemCount(static_cast<TItemsEvent*>(event)->Value); break;
+    case QUENBY_SET_COUNT:
+      TIndexListView::SetItemCount(static_cast<TItemsEvent*>(event)->Value);
+      break;
     case QUENBY_REPAINT: RedrawVisible(); break;
     default: TIndexListView::customEvent(event);
   }

@@ -76,7 +76,7 @@ class TExtThread {
   bool Started_ = false;
   bool Abandoned_ = false;  // destroyed before it was started
   bool Finished_ = false;
-  bool FreeOnTerminate_;       // guarded by the process-wide lifetime mutex
+  bool FreeOnTerminate_;      // guarded by the process-wide lifetime mutex
   bool SelfFreeing_ = false;  // decided at the body's end, under that mutex
 };
 

@@ -118,8 +118,9 @@ void TFastMemoryStream::SaveToFile(const std::string& path) const {
   for (std::int64_t done = 0; done < Size_;) {
     const std::int64_t offset = done % BlockSize_;
     const std::int64_t chunk = std::min<std::int64_t>(BlockSize_ - offset, Size_ - done);
-    const ssize_t n = ::write(fd, Blocks_[static_cast<std::size_t>(done / BlockSize_)].get() + offset,
-                              static_cast<std::size_t>(chunk));
+    const ssize_t n =
+        ::write(fd, Blocks_[static_cast<std::size_t>(done / BlockSize_)].get() + offset,
+                static_cast<std::size_t>(chunk));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int error = errno;
@@ -136,8 +137,9 @@ std::string TFastMemoryStream::ToString() const {
   text.reserve(static_cast<std::size_t>(Size_));
   for (std::int64_t done = 0; done < Size_;) {
     const std::int64_t chunk = std::min<std::int64_t>(BlockSize_, Size_ - done);
-    text.append(reinterpret_cast<const char*>(Blocks_[static_cast<std::size_t>(done / BlockSize_)].get()),
-                static_cast<std::size_t>(chunk));
+    text.append(
+        reinterpret_cast<const char*>(Blocks_[static_cast<std::size_t>(done / BlockSize_)].get()),
+        static_cast<std::size_t>(chunk));
     done += chunk;
   }
   return text;

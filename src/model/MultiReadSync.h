@@ -50,7 +50,9 @@ class TMultiReadExclusiveWriteSynchronizer {
 // Scoped holders.
 class TReadLock {
  public:
-  explicit TReadLock(TMultiReadExclusiveWriteSynchronizer& lock) : Lock_(lock) { Lock_.BeginRead(); }
+  explicit TReadLock(TMultiReadExclusiveWriteSynchronizer& lock) : Lock_(lock) {
+    Lock_.BeginRead();
+  }
   ~TReadLock() { Lock_.EndRead(); }
   TReadLock(const TReadLock&) = delete;
   TReadLock& operator=(const TReadLock&) = delete;

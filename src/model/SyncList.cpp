@@ -11,7 +11,9 @@ namespace quenby {
 
 TSyncList::TSyncList() : Locks_(std::make_shared<TSyncLocks>()) {}
 
-TSyncList::~TSyncList() { TSyncList::Clear(); }
+TSyncList::~TSyncList() {
+  TSyncList::Clear();
+}
 
 std::int32_t TSyncList::Count() const {
   TReadLock read(Lock());
@@ -98,7 +100,9 @@ TSyncItem::TSyncItem(TSyncObjList* owner) : Owner_(owner) {
   Locks_ = owner->Locks_;
 }
 
-TSyncItem::~TSyncItem() { Owner_ = nullptr; }
+TSyncItem::~TSyncItem() {
+  Owner_ = nullptr;
+}
 
 void TSyncItem::Release() {
   bool free;
@@ -111,7 +115,9 @@ void TSyncItem::Release() {
   if (free) delete this;
 }
 
-std::int32_t TSyncItem::IndexInOwner() const { return Owner_ ? Owner_->IndexOf(this) : -1; }
+std::int32_t TSyncItem::IndexInOwner() const {
+  return Owner_ ? Owner_->IndexOf(this) : -1;
+}
 
 // ---- InsertPosition ----
 
@@ -135,7 +141,9 @@ std::int32_t InsertPosition(std::int32_t n,
 
 // ---- TSyncObjList ----
 
-TSyncObjList::~TSyncObjList() { TSyncObjList::Clear(); }
+TSyncObjList::~TSyncObjList() {
+  TSyncObjList::Clear();
+}
 
 TSyncItem* TSyncObjList::ItemAt(std::int32_t i) const {
   return static_cast<TSyncItem*>(Items(i));
@@ -186,7 +194,9 @@ int TSyncObjList::CompareIndexes(std::int32_t i, std::int32_t j) const {
   return CompareItems(ItemAt(i), ItemAt(j));
 }
 
-int TSyncObjList::CompareItems(const TSyncItem*, const TSyncItem*) const { return 0; }
+int TSyncObjList::CompareItems(const TSyncItem*, const TSyncItem*) const {
+  return 0;
+}
 
 std::int32_t TSyncObjList::Reposition(std::int32_t i) {
   TWriteLock write(Lock());
@@ -194,8 +204,8 @@ std::int32_t TSyncObjList::Reposition(std::int32_t i) {
   const std::int32_t last = RawCount() - 1;
   std::int32_t position;
   if (i == last) {
-    position = InsertPosition(
-        i, [this](std::int32_t a, std::int32_t b) { return CompareIndexes(a, b); });
+    position =
+        InsertPosition(i, [this](std::int32_t a, std::int32_t b) { return CompareIndexes(a, b); });
   } else {
     // Search the list as if item i were removed and appended: position `last`
     // stands for item i, positions from i on for their successors.
@@ -205,15 +215,16 @@ std::int32_t TSyncObjList::Reposition(std::int32_t i) {
     } exclude{ExcludedIndex_};
     ExcludedIndex_ = i;
     const auto map = [i, last](std::int32_t p) { return p == last ? i : (p >= i ? p + 1 : p); };
-    position = InsertPosition(last, [&](std::int32_t a, std::int32_t b) {
-      return CompareIndexes(map(a), map(b));
-    });
+    position = InsertPosition(
+        last, [&](std::int32_t a, std::int32_t b) { return CompareIndexes(map(a), map(b)); });
   }
   Move(i, position);
   return position;
 }
 
-int TSyncObjList::CompareKey(std::int32_t) const { return 0; }
+int TSyncObjList::CompareKey(std::int32_t) const {
+  return 0;
+}
 
 bool TSyncObjList::Find(std::int32_t& position) const {
   TReadLock read(Lock());

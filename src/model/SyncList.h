@@ -110,8 +110,8 @@ class TSyncObjList : public TSyncList {
   TSyncObjList() = default;
   ~TSyncObjList() override;
 
-  TSyncItem* ItemAt(std::int32_t i) const;          // Items(i) as an item; no reference
-  TSyncItem* AcquireItem(std::int32_t i) const;     // nil for a Deleted item; caller Releases
+  TSyncItem* ItemAt(std::int32_t i) const;       // Items(i) as an item; no reference
+  TSyncItem* AcquireItem(std::int32_t i) const;  // nil for a Deleted item; caller Releases
   TSyncItem* RawItemAt(std::int32_t i) const { return static_cast<TSyncItem*>(RawItems(i)); }
 
   void BeginUpdate();

@@ -6,7 +6,9 @@ namespace quenby {
 
 TVirtItem::TVirtItem(TVirtItems* owner) : TSyncItem(owner) {}
 
-TVirtItems* TVirtItem::VirtOwner() const { return static_cast<TVirtItems*>(Owner()); }
+TVirtItems* TVirtItem::VirtOwner() const {
+  return static_cast<TVirtItems*>(Owner());
+}
 
 void TVirtItem::SetChecked(bool value) {
   BeginWrite();
@@ -17,7 +19,9 @@ void TVirtItem::SetChecked(bool value) {
   if (changed && owner && !owner->IsUpdating()) owner->View().PostRepaintVisible();
 }
 
-std::string TVirtItem::GetKey() const { return {}; }
+std::string TVirtItem::GetKey() const {
+  return {};
+}
 
 TVirtItems::~TVirtItems() {
   // Items leave through this class's Notify while the object is still whole.
@@ -41,7 +45,9 @@ TVirtItem* TVirtItems::AcquireItemAt(std::int32_t i) {
   return nullptr;
 }
 
-void TVirtItems::SyncViewCount() { View_.SyncCount(Count()); }
+void TVirtItems::SyncViewCount() {
+  View_.SyncCount(Count());
+}
 
 void TVirtItems::Clear() {
   View_.PostItemCount(0);

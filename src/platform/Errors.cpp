@@ -6,8 +6,8 @@ namespace {
 
 std::string Describe(TStreamErrorKind kind, const std::string& path, const std::string& detail,
                      std::int64_t offset) {
-  static const char* const kNames[] = {"stream error",   "cannot open file", "cannot create file",
-                                       "read error",     "write error",      "INI file error"};
+  static const char* const kNames[] = {"stream error", "cannot open file", "cannot create file",
+                                       "read error",   "write error",      "INI file error"};
   std::string text = kNames[static_cast<int>(kind)];
   if (!path.empty()) text += ": " + path;
   if (offset >= 0) text += " at offset " + std::to_string(offset);

@@ -47,7 +47,8 @@ std::string LegacyToUtf8(std::string_view bytes) {
   // ICU's default substitute for an unmappable byte is U+001A; the program shows "?".
   ucnv_setSubstString(converter, u"?", 1, &status);
   status = U_ZERO_ERROR;
-  const icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter, status);
+  const icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter,
+                                status);
   ucnv_close(converter);
   std::string out;
   text.toUTF8String(out);

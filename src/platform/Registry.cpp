@@ -41,7 +41,8 @@ std::optional<std::string> TMemoryRegistry::ReadString(const std::string& key,
 std::vector<std::string> TMemoryRegistry::SubKeys(const std::string& key) const {
   const std::string prefix = NormalizeRegistryKey(key) + "\\";
   std::vector<std::string> names;
-  for (auto it = Keys_.lower_bound(prefix); it != Keys_.end() && it->first.starts_with(prefix); ++it) {
+  for (auto it = Keys_.lower_bound(prefix); it != Keys_.end() && it->first.starts_with(prefix);
+       ++it) {
     const std::string rest = it->second.Name.substr(prefix.size());
     const std::string child = rest.substr(0, rest.find('\\'));
     if (std::find(names.begin(), names.end(), child) == names.end()) names.push_back(child);

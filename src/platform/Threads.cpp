@@ -14,8 +14,12 @@ TThreadSerial CurrentThreadSerial() noexcept {
   return serial;
 }
 
-TThreadSerial MainThreadSerial() noexcept { return MainSerial; }
+TThreadSerial MainThreadSerial() noexcept {
+  return MainSerial;
+}
 
-bool IsMainThread() noexcept { return CurrentThreadSerial() == MainSerial; }
+bool IsMainThread() noexcept {
+  return CurrentThreadSerial() == MainSerial;
+}
 
 }  // namespace quenby

@@ -37,10 +37,12 @@ TEST(Architecture, CoreSourcesIncludeNoQtHeader) {
     std::string line;
     for (int number = 1; std::getline(in, line); ++number)
       if (std::regex_search(line, qtInclude))
-        offenders.push_back(fs::relative(entry.path(), src).string() + ":" + std::to_string(number));
+        offenders.push_back(fs::relative(entry.path(), src).string() + ":" +
+                            std::to_string(number));
   }
   EXPECT_GT(scanned, 0);
-  EXPECT_TRUE(offenders.empty()) << "Qt headers in core sources: " << ::testing::PrintToString(offenders);
+  EXPECT_TRUE(offenders.empty()) << "Qt headers in core sources: "
+                                 << ::testing::PrintToString(offenders);
 }
 
 }  // namespace

@@ -97,10 +97,9 @@ class PrefixSearch : public ::testing::TestWithParam<TFindCase> {};
 
 TEST_P(PrefixSearch, FindsTheNextMatchingRow) {
   const auto& c = GetParam();
-  const std::int32_t row = FindPrefixRow(static_cast<std::int32_t>(c.Rows.size()), c.Start, c.Wrap,
-                                         [&](std::int32_t r) {
-                                           return c.Rows[r].startsWith(c.Prefix, Qt::CaseInsensitive);
-                                         });
+  const std::int32_t row = FindPrefixRow(
+      static_cast<std::int32_t>(c.Rows.size()), c.Start, c.Wrap,
+      [&](std::int32_t r) { return c.Rows[r].startsWith(c.Prefix, Qt::CaseInsensitive); });
   EXPECT_EQ(row, c.Expected);
 }
 

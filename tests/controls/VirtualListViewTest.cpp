@@ -80,7 +80,8 @@ std::vector<std::string> Keys(int n, const char* prefix = "k") {
 
 TEST(VirtualListView, RowsArriveFromALoaderThreadInBatches) {
   TIntView view;
-  QAbstractItemModelTester tester(view.ItemModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+  QAbstractItemModelTester tester(view.ItemModel(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
   AddColumns(view, 2);
   view.show();
   LoadOnWorker(view.Ints(), Keys(1000), 129);
@@ -204,7 +205,8 @@ TEST(VirtualListView, TheViewBracketHoldsRepaintsAndDeletesSelectedRows) {
   EXPECT_TRUE(view.Items().IsUpdating());
   auto* sel = view.selectionModel();
   for (int row : {1, 4})
-    sel->select(view.ItemModel()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    sel->select(view.ItemModel()->index(row, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
   view.DeleteSelected();
   view.EndUpdate();
   EXPECT_FALSE(view.Items().IsUpdating());
@@ -224,8 +226,10 @@ TEST(VirtualListView, SelectedIndexIsTheFocusedRow) {
   EXPECT_EQ(view.SelCount(), 0);
   EXPECT_EQ(view.ItemIndex(), -1);
   auto* sel = view.selectionModel();
-  sel->select(view.ItemModel()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  sel->select(view.ItemModel()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  sel->select(view.ItemModel()->index(1, 0),
+              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  sel->select(view.ItemModel()->index(2, 0),
+              QItemSelectionModel::Select | QItemSelectionModel::Rows);
   EXPECT_EQ(view.ItemIndex(), 1);
   sel->setCurrentIndex(view.ItemModel()->index(6, 0), QItemSelectionModel::NoUpdate);
   EXPECT_EQ(view.ItemIndex(), 6);

@@ -32,13 +32,15 @@ TEST_P(StreamBlocks, GrowsByWholeBlocksAndReadsBack) {
   TFastMemoryStream s(c.RequestedBlock);
   EXPECT_EQ(s.BlockSize(), c.ExpectedBlock);
   const std::string data = Pattern(c.Bytes);
-  EXPECT_EQ(s.Write(data.data(), static_cast<std::int64_t>(data.size())), static_cast<std::int64_t>(c.Bytes));
+  EXPECT_EQ(s.Write(data.data(), static_cast<std::int64_t>(data.size())),
+            static_cast<std::int64_t>(c.Bytes));
   EXPECT_EQ(s.BlockCount(), c.ExpectedBlocks);
   EXPECT_EQ(s.Size(), static_cast<std::int64_t>(c.Bytes));
   EXPECT_EQ(s.ToString(), data);
   s.SetPosition(0);
   std::string back(c.Bytes, '\0');
-  EXPECT_EQ(s.Read(back.data(), static_cast<std::int64_t>(back.size())), static_cast<std::int64_t>(c.Bytes));
+  EXPECT_EQ(s.Read(back.data(), static_cast<std::int64_t>(back.size())),
+            static_cast<std::int64_t>(c.Bytes));
   EXPECT_EQ(back, data);
   char extra;
   EXPECT_EQ(s.Read(&extra, 1), 0);  // at the end
@@ -108,7 +110,8 @@ TEST(FastMemoryStream, LoadSaveAndFileRoundTrip) {
   copy.SaveToStream(target);
   EXPECT_EQ(target.ToString(), data);
 
-  const auto dir = std::filesystem::temp_directory_path() / ("quenby-stream-" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("quenby-stream-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const auto file = dir / "out.eml";
   copy.SaveToFile(file.string());

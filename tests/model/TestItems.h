@@ -26,7 +26,8 @@ class TIntItems : public TVirtItems {
  public:
   int Key = 0;
   int CompareItems(const TSyncItem* a, const TSyncItem* b) const override {
-    const int x = static_cast<const TIntItem*>(a)->Value, y = static_cast<const TIntItem*>(b)->Value;
+    const int x = static_cast<const TIntItem*>(a)->Value,
+              y = static_cast<const TIntItem*>(b)->Value;
     return x < y ? -1 : (x > y ? 1 : 0);
   }
   int CompareKey(std::int32_t i) const override {
@@ -35,7 +36,8 @@ class TIntItems : public TVirtItems {
   }
   std::vector<int> Values() const {
     std::vector<int> out;
-    for (std::int32_t i = 0; i < Count(); ++i) out.push_back(static_cast<TIntItem*>(ItemAt(i))->Value);
+    for (std::int32_t i = 0; i < Count(); ++i)
+      out.push_back(static_cast<TIntItem*>(ItemAt(i))->Value);
     return out;
   }
   TIntItem* AddValue(int v, std::atomic<int>* destroyed = nullptr) {

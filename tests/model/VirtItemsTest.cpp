@@ -93,7 +93,8 @@ TEST(VirtItems, StatusTextRoundTrips) {
 TEST(VirtItems, SendBlocksUntilHandledAndABreakEndsTheWait) {
   TIntItems items;
   TRecordingView view(items.View());
-  auto sent = std::async(std::launch::async, [&] { return items.SendToView(WM_ITEMS_SELECT_CURRENT); });
+  auto sent =
+      std::async(std::launch::async, [&] { return items.SendToView(WM_ITEMS_SELECT_CURRENT); });
   EXPECT_EQ(sent.wait_for(100ms), std::future_status::timeout);
   {
     std::lock_guard g(view.Mutex_);
@@ -114,9 +115,7 @@ TEST(VirtItems, SendBlocksUntilHandledAndABreakEndsTheWait) {
 
 TEST(VirtItems, NothingReachesADetachedView) {
   TIntItems items;
-  {
-    TRecordingView view(items.View());
-  }
+  { TRecordingView view(items.View()); }
   EXPECT_FALSE(items.HasView());
   items.AddValue(1);
   items.Changed();

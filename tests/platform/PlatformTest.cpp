@@ -10,13 +10,17 @@ namespace {
 
 TEST(MemoryRegistry, KeysMatchIgnoringCaseAndListTheirChildren) {
   TMemoryRegistry reg;
-  reg.WriteString("\\Identities\\{ABC}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root", "x");
+  reg.WriteString("\\Identities\\{ABC}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root",
+                  "x");
   reg.WriteString("Identities\\{ABC}\\Software\\Microsoft\\Outlook Express\\4.0", "Other", "y");
   EXPECT_TRUE(reg.KeyExists("identities\\{abc}\\software"));
   EXPECT_FALSE(reg.KeyExists("identities\\{ab"));
-  EXPECT_EQ(reg.ReadString("IDENTITIES\\{abc}\\software\\microsoft\\outlook express\\5.0", "store root"), "x");
-  EXPECT_EQ(reg.ReadString("Identities\\{ABC}\\Software\\Microsoft\\Outlook Express\\5.0", "Missing"),
-            std::nullopt);
+  EXPECT_EQ(
+      reg.ReadString("IDENTITIES\\{abc}\\software\\microsoft\\outlook express\\5.0", "store root"),
+      "x");
+  EXPECT_EQ(
+      reg.ReadString("Identities\\{ABC}\\Software\\Microsoft\\Outlook Express\\5.0", "Missing"),
+      std::nullopt);
   auto subs = reg.SubKeys("Identities\\{ABC}\\Software\\Microsoft\\Outlook Express");
   std::sort(subs.begin(), subs.end());
   EXPECT_EQ(subs, (std::vector<std::string>{"4.0", "5.0"}));
