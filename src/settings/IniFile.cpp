@@ -26,8 +26,11 @@ bool Enclosed(std::string_view s) { return s.size() >= 2 && s.front() == '"' && 
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : FileName_(std::move(fileName)) {
-  std::error_code missing;
-  if (!std::filesystem::exists(FileName_, missing) && !missing) return;
+  std::error_code ec;
+  const auto status = std::filesystem::status(FileName_, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return;
+  if (status.type() != std::filesystem::file_type::regular)
+    throw EStreamError(TStreamErrorKind::IniFile, FileName_, ec ? ec.message() : "not a file");
   std::ifstream in(FileName_, std::ios::binary);
   if (!in) throw EStreamError(TStreamErrorKind::IniFile, FileName_, std::strerror(errno));
   std::ostringstream bytes;
@@ -42,7 +45,7 @@ void TIniFile::SetText(std::string_view text) {
   Sections_.clear();
   Index_.clear();
   Modified_ = true;
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  while (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   TSection* current = nullptr;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
@@ -56,7 +59,8 @@ void TIniFile::SetText(std::string_view text) {
       current = &FindOrAddSection(Trim(name));
       continue;
     }
-    const std::string_view kept = raw.ends_with('\r') ? raw.substr(0, raw.size() - 1) : raw;
+    std::string_view kept = raw;
+    while (kept.ends_with('\r')) kept.remove_suffix(1);
     if (!current) {
       Preamble_.emplace_back(kept);
       continue;

@@ -17,7 +17,29 @@ std::atomic<std::uint64_t> NextSerial{1};
 // Stacks of the tables this thread has used. A table's destructor drops the
 // destroying thread's stack; other threads keep a few dead bytes until they
 // end, which is cheaper than a registry of every thread's stacks.
-thread_local std::vector<TThreadStackSection> Stacks;
+//
+// The list is reached through a plain pointer: the main thread's
+// thread_local objects are destroyed before its static ones, and a static
+// table's destructor must then find no list rather than a destroyed one.
+using TStacks = std::vector<TThreadStackSection>;
+thread_local TStacks* Stacks = nullptr;
+
+struct TStacksOwner {
+  bool Armed = false;
+  ~TStacksOwner() {
+    delete Stacks;
+    Stacks = nullptr;
+  }
+};
+thread_local TStacksOwner StacksOwner;
+
+TStacks& ThreadStacks() {
+  if (!Stacks) {
+    Stacks = new TStacks;
+    StacksOwner.Armed = true;  // constructs the owner, so that it frees the list at thread exit
+  }
+  return *Stacks;
+}
 
 bool IsBlank(char16_t c) { return c <= 32; }
 
@@ -57,7 +79,7 @@ EIniStringsError::EIniStringsError(std::u16string line)
 TIniStrings::TIniStrings() : Serial_(NextSerial.fetch_add(1)) {}
 
 TIniStrings::~TIniStrings() {
-  std::erase_if(Stacks, [&](const TThreadStackSection& s) { return s.Table == Serial_; });
+  if (Stacks) std::erase_if(*Stacks, [&](const TThreadStackSection& s) { return s.Table == Serial_; });
 }
 
 void TIniStrings::LoadFromFile(const std::string& fileName) {
@@ -207,11 +229,12 @@ int TIniStrings::CompareEntries(std::int64_t i, std::int64_t j) const {
 }
 
 TThreadStackSection& TIniStrings::Stack() const {
-  for (TThreadStackSection& stack : Stacks)
+  TStacks& stacks = ThreadStacks();
+  for (TThreadStackSection& stack : stacks)
     if (stack.Table == Serial_) return stack;
-  Stacks.push_back({});
-  Stacks.back().Table = Serial_;
-  return Stacks.back();
+  stacks.push_back({});
+  stacks.back().Table = Serial_;
+  return stacks.back();
 }
 
 std::int64_t TIniStrings::CurrentSection() const {

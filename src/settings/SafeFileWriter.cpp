@@ -30,6 +30,17 @@ void MakeBackup(const std::string& path) {
   if (ec) fs::copy_file(path, backup, fs::copy_options::overwrite_existing, ec);
 }
 
+// Makes the rename itself durable; a failure here changes nothing the
+// caller could act on, so it is not reported.
+void SyncFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 class TTempFile {
  public:
   explicit TTempFile(const std::string& path) : Name_(path + ".XXXXXX") {
@@ -97,6 +108,7 @@ void SaveFileWhole(const std::string& path, std::string_view bytes, const TSafeW
   if (::fsync(temp.Fd()) != 0) fail("flush");
   if (!temp.Close()) fail("close");
   if (!temp.RenameTo(path)) fail("rename");
+  SyncFolder(path);
 }
 
 }  // namespace quenby

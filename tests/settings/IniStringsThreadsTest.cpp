@@ -65,5 +65,15 @@ TEST(IniStringsThreads, StacksOfADestroyedTableAreNotInherited) {
   EXPECT_EQ(seen, 0);
 }
 
+// The main thread's thread_local objects end before its statics: a static
+// table (the language table may be one) must not touch a destroyed stack
+// list when it is destroyed at exit. The sanitizer builds catch the fault.
+TEST(IniStringsThreads, AStaticTableOutlivesTheMainThreadsStacks) {
+  static TIniStrings table;
+  table.LoadFromText(u"[A]\n1=a\n");
+  table.PushSection(0);
+  EXPECT_EQ(table.CurrentSection(), 0);
+}
+
 }  // namespace
 }  // namespace quenby
