@@ -38,38 +38,29 @@ void TIniFiler::UpdateFile() {
   if (File_.Modified()) File_.UpdateFile();
 }
 
-void TIniFiler::ReadObject(TPersistent* object) {
-  if (!object) return;
-  if (auto* collection = dynamic_cast<TIniCollection*>(object)) return ReadCollection(*collection);
-  const TSectionScope scope(*this, SectionName(*object));
-  ReadProperties(object);
-}
+void TIniFiler::ReadObject(TPersistent* object) { WalkObject(object, true); }
+void TIniFiler::WriteObject(TPersistent* object) { WalkObject(object, false); }
+void TIniFiler::ReadProperties(TPersistent* object) { WalkProperties(object, true); }
+void TIniFiler::WriteProperties(TPersistent* object) { WalkProperties(object, false); }
 
-void TIniFiler::WriteObject(TPersistent* object) {
+void TIniFiler::WalkObject(TPersistent* object, bool reading) {
   if (!object) return;
-  if (auto* collection = dynamic_cast<TIniCollection*>(object)) return WriteCollection(*collection);
+  if (auto* collection = dynamic_cast<TIniCollection*>(object))
+    return reading ? ReadCollection(*collection) : WriteCollection(*collection);
   const TSectionScope scope(*this, SectionName(*object));
-  WriteProperties(object);
+  WalkProperties(object, reading);
 }
 
 // A class that is not registered at all is skipped, hook included; a
 // registered class with no properties of its own still runs its hook.
-void TIniFiler::ReadProperties(TPersistent* object) {
+void TIniFiler::WalkProperties(TPersistent* object, bool reading) {
   if (!object || !object->ClassInfo()) return;
   const TClassInfo& info = *object->ClassInfo();
   const auto& properties = info.Properties();
   const std::size_t first = info.IsWindowControl() ? TClassInfo::CommonControlProperties().size() : 0;
-  for (std::size_t i = first; i < properties.size(); ++i) ReadProperty(object, &properties[i]);
-  CallDefineIniProperties(*object, *this, true);
-}
-
-void TIniFiler::WriteProperties(TPersistent* object) {
-  if (!object || !object->ClassInfo()) return;
-  const TClassInfo& info = *object->ClassInfo();
-  const auto& properties = info.Properties();
-  const std::size_t first = info.IsWindowControl() ? TClassInfo::CommonControlProperties().size() : 0;
-  for (std::size_t i = first; i < properties.size(); ++i) WriteProperty(object, &properties[i]);
-  CallDefineIniProperties(*object, *this, false);
+  for (std::size_t i = first; i < properties.size(); ++i)
+    reading ? ReadProperty(object, &properties[i]) : WriteProperty(object, &properties[i]);
+  CallDefineIniProperties(*object, *this, reading);
 }
 
 bool TIniFiler::Persisted(const TPersistent& object, const TPropInfo& property) const {

@@ -43,6 +43,8 @@ class TIniFiler {
   void UpdateFile();
 
  private:
+  void WalkObject(TPersistent* object, bool reading);
+  void WalkProperties(TPersistent* object, bool reading);
   void ReadCollection(TIniCollection& collection);
   void WriteCollection(TIniCollection& collection);
   bool Persisted(const TPersistent& object, const TPropInfo& property) const;

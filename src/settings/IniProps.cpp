@@ -9,15 +9,6 @@ namespace quenby {
 
 namespace {
 
-bool SameAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y)) return false;
-  }
-  return true;
-}
-
 bool InRange(std::int64_t value, const TOrdinalType& type) {
   return value >= type.MinValue && value <= type.MaxValue;
 }
@@ -46,7 +37,7 @@ double ParseFloat(std::string_view text) {
 
 std::int64_t EnumValue(std::string_view name, const TOrdinalType& type, std::int64_t fallback) {
   for (std::size_t i = 0; i < type.Names.size(); ++i)
-    if (SameAscii(type.Names[i], name)) return type.MinValue + static_cast<std::int64_t>(i);
+    if (SameTextAscii(type.Names[i], name)) return type.MinValue + static_cast<std::int64_t>(i);
   return fallback;
 }
 

@@ -123,18 +123,20 @@ std::int64_t TIniStrings::Add(std::u16string_view line) {
     Insert(number, value);
     return number;
   }
-  const std::int64_t section = SectionForNewEntry();
-  if (Entries_.size() == Entries_.capacity())
-    Entries_.reserve(Entries_.capacity() + (Entries_.capacity() <= 64 ? 32 : Entries_.capacity() / 4));
-  Entries_.push_back({std::u16string(value), std::u16string(key), -1, section});
+  Append({std::u16string(value), std::u16string(key), -1, 0});
   return Count() - 1;
 }
 
 void TIniStrings::Insert(std::int32_t number, std::u16string_view text) {
-  const std::int64_t section = SectionForNewEntry();
+  Append({std::u16string(text), {}, number, 0});
+}
+
+// Grows by 32 entries while small, then by a quarter.
+void TIniStrings::Append(TIniItem item) {
+  item.SectionIndex = SectionForNewEntry();
   if (Entries_.size() == Entries_.capacity())
     Entries_.reserve(Entries_.capacity() + (Entries_.capacity() <= 64 ? 32 : Entries_.capacity() / 4));
-  Entries_.push_back({std::u16string(text), {}, number, section});
+  Entries_.push_back(std::move(item));
 }
 
 // Entries before the first header, or after a stale SetCurrentSection, go

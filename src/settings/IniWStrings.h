@@ -109,6 +109,7 @@ class TIniStrings {
   std::int64_t FindNamed(std::int64_t section, std::u16string_view name) const;
   std::int64_t FindOrAddSection(std::u16string_view name);
   std::int64_t SectionForNewEntry();
+  void Append(TIniItem item);  // into the current section
   void CheckPosition(std::int64_t i) const;
 
   std::uint64_t Serial_;

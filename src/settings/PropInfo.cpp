@@ -2,20 +2,9 @@
 
 #include <stdexcept>
 
+#include "settings/WideText.h"
+
 namespace quenby {
-
-namespace {
-
-bool SameAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y)) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 const TOrdinalType& TOrdinalType::Int32() {
   static const TOrdinalType type{};
@@ -110,7 +99,7 @@ TClassInfo::TClassInfo(std::string className, const TClassInfo* base, std::vecto
 
 const TPropInfo* TClassInfo::Find(std::string_view name) const {
   for (const TPropInfo& p : Properties_)
-    if (SameAscii(p.Name, name)) return &p;
+    if (SameTextAscii(p.Name, name)) return &p;
   return nullptr;
 }
 

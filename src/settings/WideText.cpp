@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/LegacyCodePage.h"
@@ -138,6 +139,11 @@ int CompareTextFold(std::u16string_view a, std::u16string_view b) {
   }
   if (i < a.size()) return 1;
   return j < b.size() ? -1 : 0;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string FoldKey(std::string_view utf8) {

@@ -25,6 +25,9 @@ std::u16string DecodeIniText(std::string_view bytes);
 // negative, zero or positive. A total order, so it can drive binary search.
 int CompareTextFold(std::u16string_view a, std::u16string_view b);
 
+// Equal ignoring ASCII letter case (property and enumeration names).
+bool SameTextAscii(std::string_view a, std::string_view b);
+
 // The caseless identity of a UTF-8 name: equal for names equal ignoring case.
 std::string FoldKey(std::string_view utf8);
 
