@@ -66,6 +66,8 @@ class TIniStrings {
   std::u16string GetTextStr() const;
   void Assign(const TIniStrings& source);
   void Assign(const std::vector<std::u16string>& lines);
+  // Threads' current sections stay as they were: indexes into the new
+  // section table, checked at every look-up.
   virtual void TakeOver(TIniStrings& source);
 
   virtual void SortEntries();

@@ -167,17 +167,20 @@ std::string FoldKey(std::string_view utf8) {
   return out;
 }
 
+// Without building a narrow copy: named look-ups try this on every key.
 bool ParseInt32(std::u16string_view text, std::int32_t& value) {
-  std::string ascii;
-  for (char16_t c : text) {
-    if (c > 0x7F) return false;
-    ascii += static_cast<char>(c);
+  const bool negative = !text.empty() && text[0] == u'-';
+  const std::u16string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > 10) return false;
+  std::int64_t magnitude = 0;
+  for (const char16_t c : digits) {
+    if (c < u'0' || c > u'9') return false;
+    magnitude = magnitude * 10 + (c - u'0');
   }
-  std::int64_t wide;
-  if (!ParseInt64(ascii, wide) || wide < std::numeric_limits<std::int32_t>::min() ||
-      wide > std::numeric_limits<std::int32_t>::max())
+  const std::int64_t result = negative ? -magnitude : magnitude;
+  if (result < std::numeric_limits<std::int32_t>::min() || result > std::numeric_limits<std::int32_t>::max())
     return false;
-  value = static_cast<std::int32_t>(wide);
+  value = static_cast<std::int32_t>(result);
   return true;
 }
 

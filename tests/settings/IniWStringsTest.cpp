@@ -95,6 +95,25 @@ TEST(IniStrings, AddResultsAndTheFirstOfTwoEqualKeysWins) {
   EXPECT_EQ(table.SectionValue(u"s", u"-5"), u"negative");
 }
 
+// Only an optional "-" and ASCII digits within 32 bits, 0 or more, make a
+// numbered key; Add returns the number, or the position of a named entry.
+TEST(IniStrings, WhichKeysAreNumbers) {
+  const struct {
+    std::u16string Line;
+    std::int64_t Numbered;  // -1: named
+  } rows[] = {{u"12=x", 12},         {u"0012=x", 12},      {u"2147483647=x", 2147483647},
+              {u"2147483648=x", -1}, {u"+1=x", -1},        {u"-1=x", -1},
+              {u"-7=x", -1},         {u"$1F=x", -1},       {u"１２=x", -1},
+              {u"1 =x", -1},         {u"12345678901=x", -1}};
+  for (const auto& row : rows) {
+    TIniStrings table;
+    table.Add(u"[S]");
+    table.Add(u"first=entry");
+    EXPECT_EQ(table.Add(row.Line), row.Numbered >= 0 ? row.Numbered : 1) << Utf16ToUtf8(row.Line);
+    EXPECT_EQ(table.Entry(1).Number, row.Numbered) << Utf16ToUtf8(row.Line);
+  }
+}
+
 TEST(IniStrings, LinesWithoutKeyFailTheWholeLoad) {
   for (const std::u16string line : {u"no equals sign", u"=value"}) {
     TIniStrings table;
