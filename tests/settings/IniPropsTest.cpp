@@ -2,6 +2,7 @@
 
 #include "TestNames.h"
 
+#include <clocale>
 #include <stdexcept>
 
 #include "TempDir.h"
@@ -237,6 +238,25 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"ReadOnlyHasNoText", "ReadOnly", u"5", ""}),
     test::ByName());
 
+// Qt programs run under the user's locale (setlocale(LC_ALL, "")); a file
+// written under a decimal comma must still read under a decimal point and
+// the other way round.
+TEST(IniProps, FloatsIgnoreTheLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  TOptions o;
+  o.Ratio = 1.5;
+  const std::string written = Text(o, "Ratio");
+  SetPropertyTextByName(&o, "Ratio", u"2.25");
+  const double point = o.Ratio;
+  SetPropertyTextByName(&o, "Ratio", u"3,5");
+  std::setlocale(LC_ALL, saved.c_str());
+  EXPECT_EQ(written, "1.5");
+  EXPECT_EQ(point, 2.25);
+  EXPECT_EQ(o.Ratio, 3.5);
+}
+
 TEST(IniProps, UnknownNamesChangeNothing) {
   TOptions o;
   SetPropertyTextByName(&o, "Nope", u"1");
@@ -257,9 +277,29 @@ TEST(IniProps, TextToOrdinalForColumnKinds) {
   EXPECT_EQ(TextToOrdinal("A", TOrdinalType::Char(), 0), 65);
 }
 
+// An item that holds a collection of its own.
+class TNested : public TIniCollectionItem {
+ public:
+  static const TClassInfo& StaticInfo() {
+    static const TClassInfo info = TClassBuilder<TNested>("TNested", &TIniCollectionItem::StaticInfo())
+                                       .Object("Folders", [](TNested& n) { return &n.Folders; })
+                                       .Build();
+    return info;
+  }
+  const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
+  TIniCollection Folders{this, {}};
+};
+
 TEST(IniProps, SectionNames) {
   TOptions o;
   AddAccounts(o, 2);
+  TIniCollection nested(&o, [] { return std::make_unique<TNested>(); });
+  nested.Add();
+  auto& inner = static_cast<TNested&>(nested.Add());
+  inner.Folders.Add();
+  EXPECT_EQ(SectionName(nested), "IniCollection");  // no property of its owner holds it
+  EXPECT_EQ(SectionName(inner.Folders), "IniCollection\\1\\Folders");
+  EXPECT_EQ(SectionName(inner.Folders.Items(0)), "IniCollection\\1\\Folders\\0");
   EXPECT_EQ(SectionName(o), "Options");
   EXPECT_EQ(SectionName(o.Speech), "SpeechOptions");
   EXPECT_EQ(SectionName(o.Accounts), "Accounts");
