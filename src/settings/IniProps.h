@@ -13,8 +13,9 @@
 //
 // Unparsable or out-of-range text never raises: ordinals get their
 // default, floats 0, sets the empty set. An ordinal without a default
-// receives the marker -2147483648 only where its type can hold it; an
-// enumeration, character or set without a default keeps its value.
+// receives the marker -2147483648 only where its type can hold it (plain
+// integers); an enumeration, character or subrange without a default keeps
+// its value, since the marker is no value of its type.
 
 #include <cstdint>
 #include <string>

@@ -157,6 +157,8 @@ std::int64_t TIniStrings::FindOrAddSection(std::u16string_view name) {
   return static_cast<std::int64_t>(Sections_.size()) - 1;
 }
 
+// Resets the calling thread's stack (the loader's); other threads' stacks
+// keep their indexes, which every look-up checks.
 void TIniStrings::Clear() {
   Entries_.clear();
   Sections_.clear();
