@@ -60,6 +60,8 @@ TEST(IniFile, SectionsAndKeysIgnoreCaseAndKeepOrderAndSpelling) {
   file.WriteString("options", "B", "two");
   EXPECT_EQ(file.ReadSection("Options"), (std::vector<std::string>{"b", "a", "C"}));
   EXPECT_EQ(file.Text(), "[TaskForm\\ 0]\nLeft=1\n; kept comment\n\n[Options]\nb=two\na=1\nC=3\n");
+  file.WriteString("Ünicode", "Ключ", "v");
+  EXPECT_EQ(file.ReadString("üNICODE", "кЛЮЧ"), "v");
 }
 
 TEST(IniFile, HostileLinesLoadWithoutHarm) {
