@@ -1,0 +1,1 @@
+quenby_fuzz_target(ini_fuzz SOURCES IniFuzz.cpp LIBS quenby_settings)
