@@ -425,6 +425,27 @@ TEST_F(DbxFileTest, ReopensAFileThatChangedOnDisk) {
   EXPECT_EQ(ReadAll(File).Messages.size(), 3u);
 }
 
+TEST_F(DbxFileTest, TextsCanBeReadWhileTheTreeIsWalked) {
+  // The store copies each message's text from inside OnMessage.
+  TDbxWriter w(dbx::kTypeMessages);
+  ThreeRecords(w);
+  w.PutNode(kRoot, {{kRec1, kNodeA}, {kRec3}});
+  w.PutNode(kNodeA, {{kRec2}}, 0, kRoot);
+  const std::string texts[] = {kA + kC, kB, kC + kA + kB};
+  const std::int64_t records[] = {kRec1, kRec2, kRec3};
+  std::int64_t at = kBody;
+  for (int i = 0; i < 3; ++i) {
+    w.PutRecord(records[i], {Direct(0x80, i + 1), Direct(0x84, std::uint32_t(at))});
+    at = w.PutText(at, texts[i]);
+  }
+  TOEFile& file = Open(w);
+  std::vector<std::string> read;
+  file.OnMessage = [&](std::unique_ptr<Toe5_MessageInfo> m) { read.push_back(ReadText(file, m->BodyOffset)); };
+  file.ReadTree();
+  EXPECT_EQ(read, (std::vector<std::string>{texts[0], texts[1], texts[2]}));
+  EXPECT_EQ(ProblemsText(file), "");
+}
+
 TEST_F(DbxFileTest, ReadsAfterCloseReopenTheFile) {
   TDbxWriter w(dbx::kTypeMessages);
   ThreeRecords(w);
