@@ -103,7 +103,13 @@ std::span<const std::uint8_t> TOEFile::View(std::int64_t offset, std::int64_t co
   if (offset >= WindowAt_ && offset + count <= WindowAt_ + WindowLength_)
     return {Window_.data() + (offset - WindowAt_), static_cast<std::size_t>(count)};
   const std::int64_t want = std::min(std::max(count, kWindowSize), size - offset);
-  if (std::int64_t(Window_.size()) < want) Window_.resize(static_cast<std::size_t>(want));
+  if (std::int64_t(Window_.size()) < want) {
+    Window_.resize(static_cast<std::size_t>(want));
+  } else if (want <= kWindowSize && Window_.size() > std::size_t(4 * kWindowSize)) {
+    // A long record (or a crafted length) made the window grow: give it back.
+    Window_.resize(static_cast<std::size_t>(kWindowSize));
+    Window_.shrink_to_fit();
+  }
   WindowLength_ = 0;
   const std::int64_t got = File_.ReadAt(offset, Window_.data(), want);
   WindowAt_ = offset;
