@@ -8,6 +8,7 @@
 #include "DbxFixture.h"
 #include "TestNames.h"
 #include "cli/Tool.h"
+#include "platform/LegacyCodePage.h"
 #include "stores/DbxLayout.h"
 
 namespace quenby::test {
@@ -97,6 +98,36 @@ TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {
   const std::string text{std::istreambuf_iterator<char>(first), {}};
   EXPECT_EQ(text, RunQuenby({"show", dir.Path() + "f.dbx", "5"}).Out);
   EXPECT_EQ(std::filesystem::file_size(dir.Path() + "out/5-2.eml"), 1000u);
+}
+
+TEST(Tool, FieldsAreDecodedAndEscaped) {
+  // Folder names are legacy code page bytes; a tab or line end inside a
+  // field must not break the table.
+  SetLegacyCodePage("windows-1252");
+  TDbxWriter w(dbx::kTypeFolders);
+  w.SetItemCount(2);
+  w.SetRoot(0x3000);
+  w.PutNode(0x3000, {{0x4000}, {0x4100}});
+  w.PutRecord(0x4000, {Direct(0x80, 8), Direct(0x81, 1), Stored(0x02, CString("Entw\xFCrfe")),
+                       Stored(0x03, CString("Entw\xFCrfe.dbx"))});
+  w.PutRecord(0x4100, {Direct(0x80, 9), Stored(0x02, CString("tab\there\nback\\slash")),
+                       Stored(0x06, Dword(0))});
+  TTempDir dir;
+  w.Save(dir.Path() + "Folders.dbx");
+  const TRun folders = RunQuenby({"folders", dir.Path()});
+  EXPECT_EQ(folders.Out, "8\t1\tEntw\xC3\xBCrfe\tEntw\xC3\xBCrfe.dbx\n9\t0\ttab\\there\\nback\\\\slash\t\n");
+  EXPECT_EQ(folders.Err, "");
+  SetLegacyCodePage({});
+
+  TDbxWriter m(dbx::kTypeMessages);
+  m.SetItemCount(1);
+  m.SetRoot(0x3000);
+  m.PutNode(0x3000, {{0x4000}});
+  m.PutRecord(0x4000, {Direct(0x80, 5), Direct(0x81, 0x4080), Stored(0x12, FileTime(0x01D7EF1328722FAC))});
+  m.Save(dir.Path() + "m.dbx");
+  EXPECT_EQ(RunQuenby({"dbx-records", dir.Path() + "m.dbx"}).Out,
+            "index\tflags\tbody_offset\tsize\treceived\tcreated\n"
+            "5\t0x4080\t0\t0\t2021-12-12T04:45:59Z\t\n");
 }
 
 TEST(Tool, ExportIntoAFileFailsWithItsPath) {
