@@ -1,12 +1,16 @@
 // quenby: the command-line tool over the core.
-#include <cstring>
 #include <iostream>
 
+#include "cli/Tool.h"
+
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--version") == 0)) {
-    std::cout << "quenby " << QUENBY_VERSION << "\n";
-    return 0;
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const int code = quenby::cli::RunTool(args, std::cout, std::cerr);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "quenby: cannot write to standard output\n";
+    return 1;
   }
-  std::cerr << "usage: quenby --version\n";
-  return argc == 1 ? 0 : 2;
+  return code;
 }

@@ -1,0 +1,142 @@
+// The quenby tool's arguments, exit codes and the files it writes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "DbxFixture.h"
+#include "TestNames.h"
+#include "cli/Tool.h"
+#include "platform/LegacyCodePage.h"
+#include "stores/DbxLayout.h"
+
+namespace quenby::test {
+namespace {
+
+struct TRun {
+  int Code;
+  std::string Out, Err;
+};
+
+TRun RunQuenby(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = cli::RunTool(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+const std::string kInbox = std::string(QUENBY_TEST_DATA) + "/dbx/Inbox.dbx";
+
+struct TUsageCase {
+  std::string Name;
+  std::vector<std::string> Args;
+  int Code;
+  std::string FirstErrorLine;  // empty: nothing on standard error
+};
+
+class ToolUsageTest : public ::testing::TestWithParam<TUsageCase> {};
+
+TEST_P(ToolUsageTest, ExitCodeAndDiagnostic) {
+  const TRun run = RunQuenby(GetParam().Args);
+  EXPECT_EQ(run.Code, GetParam().Code);
+  EXPECT_EQ(run.Err.substr(0, run.Err.find('\n')), GetParam().FirstErrorLine);
+  if (run.Code == 2) {
+    EXPECT_TRUE(run.Out.empty()) << "usage errors print nothing on standard output";
+  }
+}
+
+const TUsageCase kUsageCases[] = {
+    {"NoArguments", {}, 2, "quenby: no verb given"},
+    {"UnknownVerb", {"list-all"}, 2, "quenby: unknown verb 'list-all'"},
+    {"UnknownOption", {"folders", "--json", "x"}, 2, "quenby: unknown option '--json'"},
+    {"MissingOperand", {"show", "x.dbx"}, 2, "quenby: missing operand"},
+    {"TooManyOperands", {"dbx-records", "a", "b"}, 2, "quenby: too many operands"},
+    {"KeyNotANumber", {"show", "x.dbx", "2x"}, 2,
+     "quenby: KEY must be a message index (a whole number), not '2x'"},
+    {"ExportWithoutEml", {"export", "x.dbx"}, 2, "quenby: export needs --eml DIR"},
+    {"EmlWithoutFolder", {"export", "x.dbx", "--eml"}, 2, "quenby: --eml needs a folder"},
+    {"ToolHelp", {"--help"}, 0, ""},
+    {"VerbHelp", {"show", "--help"}, 0, ""},
+    {"Version", {"--version"}, 0, ""},
+    {"MissingFile", {"dbx-records", "/nonexistent/Inbox.dbx"}, 1,
+     "quenby: cannot open file: /nonexistent/Inbox.dbx (No such file or directory)"},
+    {"NoMessageWithKey", {"show", kInbox, "7"}, 1,
+     "quenby: stream error: " + kInbox + " (no message with index 7)"},
+    {"OptionsAfterDashDash", {"show", "--", kInbox, "2"}, 0, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tool, ToolUsageTest, ::testing::ValuesIn(kUsageCases), ByName());
+
+TEST(Tool, VersionAndHelpGoToStandardOutput) {
+  EXPECT_EQ(RunQuenby({"--version"}).Out, "quenby " QUENBY_VERSION "\n");
+  EXPECT_TRUE(RunQuenby({"export", "--help"}).Out.starts_with("usage: quenby export FILE.dbx --eml DIR\n"));
+}
+
+TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {
+  // Two messages with the same index must not overwrite each other.
+  TDbxWriter w(dbx::kTypeMessages);
+  w.SetItemCount(3);
+  w.SetRoot(0x3000);
+  w.PutNode(0x3000, {{0x4000}, {0x4100}, {0x4200}});
+  w.PutRecord(0x4000, {Direct(0x80, 5), Direct(0x84, 0x8000)});
+  w.PutRecord(0x4100, {Direct(0x80, 5), Direct(0x84, 0x9000)});
+  w.PutRecord(0x4200, {Direct(0x80, 6)});  // no text
+  w.PutText(0x8000, "Subject: one\r\n\r\nfirst\r\n");
+  w.PutText(0x9000, std::string(1000, 'x'));
+  TTempDir dir;
+  w.Save(dir.Path() + "f.dbx");
+  const TRun run = RunQuenby({"export", dir.Path() + "f.dbx", "--eml", dir.Path() + "out"});
+  EXPECT_EQ(run.Code, 0);
+  EXPECT_EQ(run.Out, "");
+  EXPECT_EQ(run.Err, "quenby: warning: " + dir.Path() + "f.dbx at offset 16896: message 6 has no text\n");
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path() + "out"))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"5-2.eml", "5.eml"}));
+  std::ifstream first(dir.Path() + "out/5.eml", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(first), {}};
+  EXPECT_EQ(text, RunQuenby({"show", dir.Path() + "f.dbx", "5"}).Out);
+  EXPECT_EQ(std::filesystem::file_size(dir.Path() + "out/5-2.eml"), 1000u);
+}
+
+TEST(Tool, FieldsAreDecodedAndEscaped) {
+  // Folder names are legacy code page bytes; a tab or line end inside a
+  // field must not break the table.
+  SetLegacyCodePage("windows-1252");
+  TDbxWriter w(dbx::kTypeFolders);
+  w.SetItemCount(2);
+  w.SetRoot(0x3000);
+  w.PutNode(0x3000, {{0x4000}, {0x4100}});
+  w.PutRecord(0x4000, {Direct(0x80, 8), Direct(0x81, 1), Stored(0x02, CString("Entw\xFCrfe")),
+                       Stored(0x03, CString("Entw\xFCrfe.dbx"))});
+  w.PutRecord(0x4100, {Direct(0x80, 9), Stored(0x02, CString("tab\there\nback\\slash")),
+                       Stored(0x06, Dword(0))});
+  TTempDir dir;
+  w.Save(dir.Path() + "Folders.dbx");
+  const TRun folders = RunQuenby({"folders", dir.Path()});
+  EXPECT_EQ(folders.Out, "8\t1\tEntw\xC3\xBCrfe\tEntw\xC3\xBCrfe.dbx\n9\t0\ttab\\there\\nback\\\\slash\t\n");
+  EXPECT_EQ(folders.Err, "");
+  SetLegacyCodePage({});
+
+  TDbxWriter m(dbx::kTypeMessages);
+  m.SetItemCount(1);
+  m.SetRoot(0x3000);
+  m.PutNode(0x3000, {{0x4000}});
+  m.PutRecord(0x4000, {Direct(0x80, 5), Direct(0x81, 0x4080), Stored(0x12, FileTime(0x01D7EF1328722FAC))});
+  m.Save(dir.Path() + "m.dbx");
+  EXPECT_EQ(RunQuenby({"dbx-records", dir.Path() + "m.dbx"}).Out,
+            "index\tflags\tbody_offset\tsize\treceived\tcreated\n"
+            "5\t0x4080\t0\t0\t2021-12-12T04:45:59Z\t\n");
+}
+
+TEST(Tool, ExportIntoAFileFailsWithItsPath) {
+  TTempDir dir;
+  std::ofstream(dir.Path() + "taken") << "x";
+  const TRun run = RunQuenby({"export", kInbox, "--eml", dir.Path() + "taken"});
+  EXPECT_EQ(run.Code, 1);
+  EXPECT_NE(run.Err.find(dir.Path() + "taken"), std::string::npos) << run.Err;
+}
+
+}  // namespace
+}  // namespace quenby::test
