@@ -12,39 +12,27 @@ void TListColumn::Changed(bool wholeHeader) {
 }
 
 void TListColumn::SetAlignment(TColumnAlignment value) {
-  if (Alignment_ == value) return;
-  Alignment_ = value;
-  Changed(false);
+  Update(Alignment_, value);
 }
 
 void TListColumn::SetAutoSize(bool value) {
-  if (AutoSize_ == value) return;
-  AutoSize_ = value;
-  Changed(false);
+  Update(AutoSize_, value);
 }
 
 void TListColumn::SetCaption(const QString& value) {
-  if (Caption_ == value) return;
-  Caption_ = value;
-  Changed(false);
+  Update(Caption_, value);
 }
 
 void TListColumn::SetMaxWidth(std::int32_t value) {
-  if (MaxWidth_ == value) return;
-  MaxWidth_ = value;
-  Changed(false);
+  Update(MaxWidth_, value);
 }
 
 void TListColumn::SetMinWidth(std::int32_t value) {
-  if (MinWidth_ == value) return;
-  MinWidth_ = value;
-  Changed(false);
+  Update(MinWidth_, value);
 }
 
 void TListColumn::SetImageIndex(std::int32_t value) {
-  if (ImageIndex_ == value) return;
-  ImageIndex_ = value;
-  Changed(false);
+  Update(ImageIndex_, value);
 }
 
 void TListColumn::SetWidth(std::int32_t value) {

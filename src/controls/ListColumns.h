@@ -46,6 +46,12 @@ class TListColumn {
 
  private:
   void Changed(bool wholeHeader);
+  template <class T>
+  void Update(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Changed(false);
+  }
 
   TListColumns* Owner_;
   TColumnAlignment Alignment_ = TColumnAlignment::Left;
