@@ -1,9 +1,11 @@
 // Message helpers: readable text, stamping, saving, subjects and dates.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -112,19 +114,23 @@ TEST_F(SaveMesgTest, AFailedSaveKeepsTheOldFile) {
   std::ofstream(path) << "old content";
   TMimeMessage message;
   message.Headers().Add("Subject", "new");
-  // The folder cannot take the temporary file: the save fails before it
-  // touches the old one. (Root ignores the mode bits, so skip there.)
-  fs::permissions(Folder, fs::perms::owner_read | fs::perms::owner_exec);
-  if (::access(Folder.c_str(), W_OK) == 0) {
-    fs::permissions(Folder, fs::perms::owner_all);
-    GTEST_SKIP() << "running with rights that ignore folder permissions";
-  }
+  message.SetBodyLines({std::string(4096, 'x')});
+  // A file size limit makes the write fail part way, as a full disk would.
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit oldLimit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+  rlimit small = oldLimit;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   EXPECT_THROW(SaveMesgToFile(&message, path.string()), EStreamError);
-  fs::permissions(Folder, fs::perms::owner_all);
+  setrlimit(RLIMIT_FSIZE, &oldLimit);
+  std::signal(SIGXFSZ, oldSignal);
   std::ifstream file(path);
   std::string content;
   std::getline(file, content);
   EXPECT_EQ(content, "old content");
+  // And no temporary file is left behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(Folder), fs::directory_iterator()), 1);
 }
 
 TEST(DigestSubjectTest, RecognisesTheMark) {
