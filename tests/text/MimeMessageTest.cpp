@@ -157,6 +157,43 @@ TEST_F(MimeMessageTest, AComposedMessageReadsBack) {
   EXPECT_EQ(back.Parts()[1].Data, "attached text\n");
 }
 
+TEST_F(MimeMessageTest, EditingAReadMessageKeepsItsAttachments) {
+  Message.LoadFromFile(Fixture("mixed-two-texts.eml"), false);
+  Message.SetBodyLines({"new text"});
+  TMimeMessage back;
+  back.Parse(Message.Render(), false);
+  ASSERT_EQ(back.Parts().size(), 2u);
+  EXPECT_EQ(back.Parts()[0].Lines, std::vector<std::string>{"new text"});
+  EXPECT_EQ(back.Parts()[0].Charset, "iso-8859-2");
+  EXPECT_EQ(back.Parts()[1].ContentType, "image/png");
+  EXPECT_EQ(back.Parts()[1].FileName, "x.png");
+  EXPECT_EQ(back.Parts()[1].Data, Message.Parts()[0].Data);
+  // The old MIME headers gave way to the generated ones.
+  EXPECT_EQ(back.Headers().Value("Subject"), Message.Headers().Value("Subject"));
+  EXPECT_EQ(back.Headers().Value("Content-Type").find("b1"), std::string::npos);
+
+  Message.DeleteAttachment(0);
+  EXPECT_EQ(Message.AttachmentCount(), 0u);
+  EXPECT_THROW(Message.DeleteAttachment(0), EListError);
+}
+
+TEST_F(MimeMessageTest, TextNestedInAlternativeIsFound) {
+  Message.Parse(
+      "Content-Type: multipart/mixed; boundary=outer\r\n\r\n"
+      "--outer\r\nContent-Type: multipart/alternative; boundary=inner\r\n\r\n"
+      "--inner\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\nplain\r\n"
+      "--inner\r\nContent-Type: text/html\r\n\r\n<p>html</p>\r\n--inner--\r\n"
+      "--outer\r\nContent-Type: message/rfc822\r\n\r\nSubject: inner\r\n\r\nhi\r\n--outer--\r\n",
+      false);
+  ASSERT_EQ(Message.Parts().size(), 3u);
+  EXPECT_EQ(Message.Parts()[0].Lines, std::vector<std::string>{"plain"});
+  EXPECT_EQ(Message.Parts()[0].Charset, "koi8-r");
+  EXPECT_EQ(Message.Parts()[1].Kind, TMimePartKind::Text);
+  EXPECT_EQ(Message.Parts()[2].Kind, TMimePartKind::Attachment);
+  EXPECT_EQ(Message.Parts()[2].ContentType, "message/rfc822");
+  EXPECT_NE(Message.Parts()[2].Data.find("Subject: inner\r\n"), std::string::npos);
+}
+
 TEST(SafeFileNameTest, KeepsOnlyABareName) {
   EXPECT_EQ(SafeFileName("../../x.png"), "x.png");
   EXPECT_EQ(SafeFileName("C:\\Windows\\evil.exe"), "evil.exe");
