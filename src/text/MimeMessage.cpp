@@ -106,6 +106,17 @@ void TMimeMessage::Clear() {
 void TMimeMessage::Parse(std::string_view bytes, bool headersOnly, const std::string& path) {
   Clear();
   if (bytes.empty()) throw EStreamError(TStreamErrorKind::Stream, path, "empty message");
+  // Files from old Macintosh mailers end their lines with CR alone; read
+  // such a file as if its line ends were CR LF.
+  std::string crLf;
+  if (bytes.find('\n') == std::string_view::npos && bytes.find('\r') != std::string_view::npos) {
+    crLf.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+      crLf.push_back(c);
+      if (c == '\r') crLf.push_back('\n');
+    }
+    bytes = crLf;
+  }
   const std::size_t bodyStart = Headers_.Parse(bytes);
   if (headersOnly) return;
   RawBody_ = bytes.substr(bodyStart);

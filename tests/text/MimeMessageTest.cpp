@@ -123,6 +123,13 @@ TEST_F(MimeMessageTest, AnEmptyMessageRaisesTheStreamError) {
   EXPECT_THROW(Message.LoadFromFile(Fixture("no-such-file.eml"), true), EStreamError);
 }
 
+TEST_F(MimeMessageTest, ReadsCrOnlyLineEnds) {
+  Message.Parse("Subject: old mac\rFrom: a@b.c\r\rline one\rline two\r", false);
+  EXPECT_EQ(Message.Headers().Value("Subject"), "old mac");
+  EXPECT_EQ(Message.From().at(0).Address, "a@b.c");
+  EXPECT_EQ(Message.BodyLines(), (std::vector<std::string>{"line one", "line two"}));
+}
+
 TEST_F(MimeMessageTest, WritesCrLfAndHeaderBytesAsTheyAre) {
   Message.LoadFromFile(Fixture("lf-folded-mailer.eml"), false);
   Message.Headers().Set("Subject", "\xF0\xD2\xC9");  // 8-bit, no encoded word
