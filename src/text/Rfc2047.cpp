@@ -24,16 +24,32 @@ bool AllBlank(std::string_view text) {
   return true;
 }
 
+// Where the next "?=" is: a header full of unterminated "=?" would cost
+// quadratic time if every one of them searched the rest of the text.
+struct TWordEnds {
+  std::size_t SearchedFrom = 0;
+  std::size_t At = 0;  // npos: none at or after SearchedFrom
+  bool Valid = false;
+
+  std::size_t Find(std::string_view text, std::size_t from) {
+    if (Valid && from >= SearchedFrom && (At == std::string_view::npos || At >= from)) return At;
+    SearchedFrom = from;
+    At = text.find("?=", from);
+    Valid = true;
+    return At;
+  }
+};
+
 // "=?charset?B?text?=" starting at from; the charset may carry an RFC 2231
 // language ("utf-8*en"), which is dropped.
-bool ParseEncodedWord(std::string_view text, std::size_t from, TEncodedWord& word) {
+bool ParseEncodedWord(std::string_view text, std::size_t from, TWordEnds& ends, TEncodedWord& word) {
   if (text.compare(from, 2, "=?") != 0) return false;
   const std::size_t charsetEnd = text.find('?', from + 2);
   if (charsetEnd == std::string_view::npos || charsetEnd == from + 2 || charsetEnd + 2 >= text.size())
     return false;
   const char encoding = static_cast<char>(text[charsetEnd + 1] & ~0x20);
   if ((encoding != 'B' && encoding != 'Q') || text[charsetEnd + 2] != '?') return false;
-  const std::size_t textEnd = text.find("?=", charsetEnd + 3);
+  const std::size_t textEnd = ends.Find(text, charsetEnd + 3);
   if (textEnd == std::string_view::npos) return false;
   std::string_view charset = text.substr(from + 2, charsetEnd - from - 2);
   charset = charset.substr(0, charset.find('*'));
@@ -163,6 +179,7 @@ std::u16string DecodeHeaderText(std::string_view raw, TCharsetNumber number) {
   std::string_view wordCharset;
   std::string rawRun;        // bytes outside encoded words
   bool afterWord = false;    // only blanks since the last encoded word
+  TWordEnds ends;
 
   const auto flushWord = [&] {
     if (wordBytes.empty()) return;
@@ -178,7 +195,7 @@ std::u16string DecodeHeaderText(std::string_view raw, TCharsetNumber number) {
 
   for (std::size_t i = 0; i < text.size();) {
     TEncodedWord word;
-    if (text[i] == '=' && ParseEncodedWord(text, i, word)) {
+    if (text[i] == '=' && ParseEncodedWord(text, i, ends, word)) {
       // Blanks between two encoded words are folding, not text (RFC 2047 6.2).
       if (afterWord && AllBlank(rawRun)) rawRun.clear();
       flushRaw();

@@ -3,8 +3,10 @@
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "text/HeaderLines.h"
 
@@ -61,10 +63,14 @@ int ThreeWay(T a, T b) {
 void ExtractSubjectNumber(std::u16string_view subject, std::int64_t& number, std::u16string& rest) {
   rest = subject;
   number = 0;
+  // nextClose[i]: the first "]" at or after i, so that a subject full of "["
+  // costs linear time.
+  std::vector<std::size_t> nextClose(rest.size() + 2, std::u16string::npos);
+  for (std::size_t i = rest.size(); i-- > 0;) nextClose[i] = rest[i] == u']' ? i : nextClose[i + 1];
   for (std::size_t open = rest.find(u'['); open != std::u16string::npos; open = rest.find(u'[', open + 1)) {
     // The "]" is looked for from two places on, so "[]" never counts as a pair.
-    const std::size_t close = rest.find(u']', open + 2);
-    if (close == std::u16string::npos) continue;
+    const std::size_t close = nextClose[std::min(open + 2, rest.size())];
+    if (close == std::u16string::npos) break;  // no later "[" can find one either
     const std::u16string_view inner = std::u16string_view(rest).substr(open + 1, close - open - 1);
     if (inner.empty()) continue;
     number = DecimalOrMinusOne(inner);
@@ -77,12 +83,21 @@ void ExtractSubjectNumber(std::u16string_view subject, std::int64_t& number, std
 
 void StripSubject(std::u16string_view subject, std::int32_t& replies, std::int64_t& number, std::u16string& rest) {
   ExtractSubjectNumber(subject, number, rest);
+  // Deleting the first "re:" until none is left, in one pass: "re:" cannot
+  // overlap itself, so removing each one as soon as the kept text ends in it
+  // gives the same text and count (a deletion may join a new "re:", as in
+  // "rre:e:", and that one goes too).
+  std::u16string kept;
+  kept.reserve(rest.size());
   replies = 0;
-  for (std::size_t at = rest.find(u"re:"); at != std::u16string::npos; at = rest.find(u"re:")) {
-    rest.erase(at, 3);
-    ++replies;
+  for (const char16_t c : rest) {
+    kept.push_back(c);
+    if (kept.size() >= 3 && kept.compare(kept.size() - 3, 3, u"re:") == 0) {
+      kept.resize(kept.size() - 3);
+      ++replies;
+    }
   }
-  rest = TrimLeft(std::move(rest));
+  rest = TrimLeft(std::move(kept));
 }
 
 std::u16string LowerWide(std::u16string_view text) {

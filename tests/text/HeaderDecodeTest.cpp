@@ -55,6 +55,14 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"UnknownWordCharsetLegacy", "=?x-nonsense?q?=CF?=", "", u"П"}),
     test::ByName());
 
+// An unterminated "=?" is looked at within a bounded distance, so a long
+// hostile header costs linear time.
+TEST(HeaderTextLimitsTest, ManyUnterminatedWordsStayLinear) {
+  std::string raw;
+  for (int i = 0; i < 200000; ++i) raw += "=?a?q?x ";
+  EXPECT_EQ(DecodeHeaderText(raw, CharsetNumber("UTF-8")).size(), raw.size());
+}
+
 TEST(HeaderPhraseTest, RemovesQuotesAndDecodesWordsInsideThem) {
   EXPECT_EQ(DecodePhrase("\"Doe, John\"", 0), u"Doe, John");
   EXPECT_EQ(DecodePhrase("\"=?utf-8?q?J=C3=BCrgen?=\"", 0), u"Jürgen");

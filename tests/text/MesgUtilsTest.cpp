@@ -183,6 +183,34 @@ TEST(StripSubjectTest, RemovesNumberAndEveryReply) {
   EXPECT_EQ(replies, 1);
 }
 
+TEST(StripSubjectTest, ADeletionThatJoinsANewReplyRemovesThatToo) {
+  std::int32_t replies = 0;
+  std::int64_t number = 0;
+  std::u16string rest;
+  StripSubject(u"rre:e: x", replies, number, rest);
+  EXPECT_EQ(rest, u"x");
+  EXPECT_EQ(replies, 2);
+}
+
+// Header values have no length limit; hostile ones must not cost quadratic
+// time (a quadratic pass over these would outlast the test's time limit).
+TEST(HostileSubjectTest, LongInputsStayLinear) {
+  const std::size_t n = 1 << 20;
+  std::int32_t replies = 0;
+  std::int64_t number = 0;
+  std::u16string rest;
+  StripSubject(std::u16string(n, u'['), replies, number, rest);
+  EXPECT_EQ(rest.size(), n);
+  std::u16string brackets;
+  for (std::size_t i = 0; i < n / 2; ++i) brackets += u"[a";
+  ExtractSubjectNumber(brackets + u"]", number, rest);
+  EXPECT_EQ(number, -1);
+  std::u16string replyRun;
+  for (std::size_t i = 0; i < n / 3; ++i) replyRun += u"re:";
+  StripSubject(replyRun, replies, number, rest);
+  EXPECT_EQ(replies, static_cast<std::int32_t>(n / 3));
+}
+
 struct TCompareCase {
   const char* Name;
   std::u16string A;
