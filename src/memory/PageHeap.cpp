@@ -94,12 +94,19 @@ void* TPageHeap::AllocPages(std::size_t count, TPageClass pageClass) {
   if (count == 0) return nullptr;
   std::lock_guard guard(Lock_);
   const std::size_t first = count == 1 ? FindOnePage() : FindRun(count);
-  if (first == kNone || !CommitGroups(first, count)) return nullptr;
+  if (first == kNone) {
+    // No single page free from the hint on means none at all: later
+    // requests of a full region fail at once instead of scanning it again.
+    if (count == 1) Hint_ = PageCount_;
+    return nullptr;
+  }
+  if (!CommitGroups(first, count)) return nullptr;
   for (std::size_t page = first; page < first + count; ++page) {
     Used_[page / 8] = static_cast<std::uint8_t>(Used_[page / 8] | 1u << page % 8);
     Classes_[page] = pageClass;
   }
-  if (first == Hint_) Hint_ = first + count;
+  // A single page is the lowest free one, so every page up to it is in use.
+  if (first == Hint_ || count == 1) Hint_ = first + count;
   return PageAddress(first);
 }
 

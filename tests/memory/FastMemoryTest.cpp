@@ -143,6 +143,23 @@ TEST_F(Dispatch, AFullRegionFallsBackToTheRememberedManager) {
   EXPECT_EQ(gCounts.Frees, gCounts.Gets);
 }
 
+void* RefusingGet(std::size_t) { return nullptr; }
+
+TEST(DispatchOutOfMemory, AMoveThatFindsNoMemoryKeepsTheOldBlock) {
+  TFastMemory memory;
+  TMemoryManager refusing = SystemMemoryManager();
+  refusing.GetMem = RefusingGet;
+  ASSERT_TRUE(memory.InstallFastMemory(2, 1, 1, refusing));
+  auto* p = static_cast<char*>(memory.FastGetMem(20));
+  std::memcpy(p, "nineteen characters", 20);
+  while (memory.FastGetMem(65000)) {
+  }
+  EXPECT_EQ(memory.FastReallocMem(p, 100000), nullptr);
+  EXPECT_STREQ(p, "nineteen characters");
+  EXPECT_EQ(memory.FastReallocMem(p, -5), nullptr);
+  EXPECT_EQ(memory.FastFreeMem(p), 0);
+}
+
 TEST_F(Dispatch, AddressesInFreePagesAreRefused) {
   void* p = Memory.FastGetMem(100);
   Memory.FastFreeMem(p);  // the page goes back

@@ -116,6 +116,12 @@ TEST(PageHeap, HintFollowsTakenAndReturnedPages) {
   EXPECT_EQ(PageOf(heap, heap.AllocPages(1, pcSmall)), 4);
   EXPECT_EQ(heap.Hint(), 5u);
   EXPECT_EQ(PageOf(heap, heap.AllocPages(1, pcSmall)), 10);
+  EXPECT_EQ(heap.Hint(), 11u);
+  while (heap.AllocPages(1, pcSmall)) {
+  }
+  EXPECT_EQ(heap.Hint(), heap.PageCount());  // a full region fails without a scan
+  heap.FreePages(heap.PageAddress(20), 1);
+  EXPECT_EQ(PageOf(heap, heap.AllocPages(1, pcSmall)), 20);
 }
 
 TEST(PageHeap, PagesKnowTheirClassAndTheRegionItsBounds) {
