@@ -45,8 +45,6 @@ class TSlabHeap {
   bool Resize(const void* p, std::size_t n, std::size_t& oldUsable) const noexcept;
 
   int ArenaCount() const noexcept { return static_cast<int>(ArenaMask_) + 1; }
-  static constexpr std::size_t ClassOf(std::size_t n) { return kClassOfSize[n]; }
-  static constexpr std::uint32_t SlotCount(std::size_t sizeClass) { return kSlotCount[sizeClass]; }
   // False when a class has more slots than a 32-bit bitmap holds.
   static constexpr bool SlotsFit() {
     for (std::uint32_t count : kSlotCount)

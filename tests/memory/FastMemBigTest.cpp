@@ -72,6 +72,15 @@ INSTANTIATE_TEST_SUITE_P(
                       TSizeCase{"RunOfPagesWithNoRest", 3 * kPage - 20, 3 * kPage, 3, {}}),
     test::ByName());
 
+TEST(BigClasses, FreeBlocksAreFiledUnderTheHighestBoundNotAboveThem) {
+  EXPECT_EQ(TFastMemBig::FilingClass(128), -1);
+  EXPECT_EQ(TFastMemBig::ClassBound(TFastMemBig::FilingClass(256)), 256u);
+  EXPECT_EQ(TFastMemBig::ClassBound(TFastMemBig::FilingClass(10240)), 8192u);  // no class of 10240
+  EXPECT_EQ(TFastMemBig::ClassBound(TFastMemBig::FilingClass(12288)), 12288u);
+  EXPECT_EQ(TFastMemBig::ClassBound(TFastMemBig::FilingClass(65408)), 63488u);
+  EXPECT_EQ(TFastMemBig::FilingClass(kPage), TFastMemBig::kClassCount - 1);
+}
+
 TEST_F(BigHeap, OneWholeFreePageIsKeptAndASecondGoesBack) {
   void* a = Big.BigGetMem(65516);
   void* b = Big.BigGetMem(65516);

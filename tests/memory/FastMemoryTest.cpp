@@ -171,6 +171,7 @@ TEST_F(Dispatch, AddressesInFreePagesAreRefused) {
 TEST_F(Dispatch, AfterRemovalNewRequestsGoToTheRememberedManagerAndOldBlocksStillComeBack) {
   void* before = Memory.FastGetMem(1000);
   Memory.RemoveFastMemory();
+  EXPECT_FALSE(Memory.Installed());
   void* after = Memory.FastGetMem(1000);
   EXPECT_EQ(gCounts.Gets, 1);
   EXPECT_FALSE(Memory.PageHeap().InPageHeap(after));
