@@ -51,11 +51,10 @@ void* TSlabHeap<TLayout>::GetMem(std::size_t n) noexcept {
   std::lock_guard guard(arena.Lock);
   if (const std::uint32_t head = arena.Heads[sizeClass]; head != TPageHeap::kNilLink) {
     TSubBlock* d = At(head);
-    if (d->FreeSlots) {
-      const auto slot = static_cast<std::uint32_t>(__builtin_ctz(d->FreeSlots));
-      d->FreeSlots &= d->FreeSlots - 1;
-      return reinterpret_cast<void*>(SlotAddress(d, slot));
-    }
+    const auto slot = static_cast<std::uint32_t>(__builtin_ctz(d->FreeSlots));
+    d->FreeSlots &= d->FreeSlots - 1;
+    if (!d->FreeSlots) UnlinkClass(arena, sizeClass, d);
+    return reinterpret_cast<void*>(SlotAddress(d, slot));
   }
   TSubBlock* d = TakeSubBlock(arena, static_cast<std::uint32_t>(&arena - Arenas_));
   if (!d) return nullptr;
@@ -140,8 +139,11 @@ int TSlabHeap<TLayout>::FreeMem(void* p) noexcept {
   TSubBlock* d = Descriptor(page, (address - page) / kSubBlockSize);
   std::lock_guard guard(arena.Lock);
   const std::size_t sizeClass = d->ClassIndex;
+  const bool wasFull = !d->FreeSlots;
   d->FreeSlots |= 1u << kSlotOfOffset[sizeClass][(address - page) % kSubBlockSize];
-  if (d->FreeSlots == kFullMask[sizeClass]) {
+  if (wasFull) {
+    PushClass(arena, sizeClass, d);
+  } else if (d->FreeSlots == kFullMask[sizeClass]) {
     UnlinkClass(arena, sizeClass, d);
     FileFree(arena, d);
     if (--header->InUse == 0) {
@@ -150,9 +152,6 @@ int TSlabHeap<TLayout>::FreeMem(void* p) noexcept {
       if (arena.Carving == page) arena.Carving = 0;
       Pages_.FreePages(reinterpret_cast<void*>(page), 1);
     }
-  } else if (const std::uint32_t head = arena.Heads[sizeClass]; head != LinkOf(d) && At(head)->FreeSlots == 0) {
-    UnlinkClass(arena, sizeClass, d);
-    PushClass(arena, sizeClass, d);
   }
   return 0;
 }
