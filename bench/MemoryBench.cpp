@@ -81,7 +81,8 @@ void BM_ProducerConsumer(benchmark::State& state) {
     std::atomic<std::size_t> head{0}, tail{0};
     std::thread consumer([&] {
       for (std::size_t i = 0; i < kBlocks; ++i) {
-        while (tail.load(std::memory_order_relaxed) == head.load(std::memory_order_acquire)) std::this_thread::yield();
+        while (tail.load(std::memory_order_relaxed) == head.load(std::memory_order_acquire))
+          std::this_thread::yield();
         const std::size_t at = tail.load(std::memory_order_relaxed);
         ::operator delete(ring[at % kRing].load(std::memory_order_relaxed));
         tail.store(at + 1, std::memory_order_release);

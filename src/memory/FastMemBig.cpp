@@ -14,10 +14,11 @@ constexpr int kWholePageClass = TFastMemBig::kClassCount - 1;
 
 // 12288 rather than 10240 after 8192; then every 2048 up to a whole page.
 constexpr auto kBounds = [] {
-  std::array<std::uint32_t, TFastMemBig::kClassCount> bounds{256,  384,  512,  640,  768,  896,  1024,
-                                                             1280, 1536, 1792, 2048, 2560, 3072, 3584,
-                                                             4096, 5120, 6144, 7168, 8192, 12288};
-  for (int c = 20; c < TFastMemBig::kClassCount; ++c) bounds[c] = 14336 + 2048 * static_cast<std::uint32_t>(c - 20);
+  std::array<std::uint32_t, TFastMemBig::kClassCount> bounds{
+      256,  384,  512,  640,  768,  896,  1024, 1280, 1536, 1792,
+      2048, 2560, 3072, 3584, 4096, 5120, 6144, 7168, 8192, 12288};
+  for (int c = 20; c < TFastMemBig::kClassCount; ++c)
+    bounds[c] = 14336 + 2048 * static_cast<std::uint32_t>(c - 20);
   return bounds;
 }();
 static_assert(kBounds[TFastMemBig::kClassCount - 1] == kPage);
@@ -48,13 +49,21 @@ constexpr auto kFilingClass = [] {
   return table;
 }();
 
-bool IsPageStart(std::uintptr_t address) { return address % kPage == 0; }
-bool SamePage(std::uintptr_t a, std::uintptr_t b) { return a / kPage == b / kPage; }
+bool IsPageStart(std::uintptr_t address) {
+  return address % kPage == 0;
+}
+bool SamePage(std::uintptr_t a, std::uintptr_t b) {
+  return a / kPage == b / kPage;
+}
 
 }  // namespace
 
-int TFastMemBig::FilingClass(std::size_t size) noexcept { return kFilingClass[size / kUnit - 1]; }
-std::size_t TFastMemBig::ClassBound(int sizeClass) noexcept { return kBounds[sizeClass]; }
+int TFastMemBig::FilingClass(std::size_t size) noexcept {
+  return kFilingClass[size / kUnit - 1];
+}
+std::size_t TFastMemBig::ClassBound(int sizeClass) noexcept {
+  return kBounds[sizeClass];
+}
 
 std::uint32_t TFastMemBig::Load(std::uintptr_t address) noexcept {
   std::uint32_t value;
@@ -101,7 +110,8 @@ void* TFastMemBig::BigGetMem(std::size_t n) {
     const std::size_t count = (r + kPage - 1) / kPage;
     block = reinterpret_cast<std::uintptr_t>(Pages_.AllocPages(count, pcBig));
     available = count * kPage;
-  } else if (const std::uint64_t candidates = NonEmpty_ >> kSearchClass[r / kUnit - 1] << kSearchClass[r / kUnit - 1]) {
+  } else if (const std::uint64_t candidates = NonEmpty_ >> kSearchClass[r / kUnit - 1]
+                                                               << kSearchClass[r / kUnit - 1]) {
     const TList& list = Lists_[__builtin_ctzll(candidates)];
     block = Pages_.FromLink(std::min(list.Head, list.Tail));
     available = Load(block + 4) * kUnit;
@@ -179,8 +189,14 @@ void TFastMemBig::Unlink(std::uintptr_t block) noexcept {
   if (sizeClass < 0) return;  // an unlisted one-unit extent
   TList& list = Lists_[sizeClass];
   const std::uint32_t next = Load(block + 8), prev = Load(block + 12);
-  if (prev == kNil) list.Head = next; else Store(Pages_.FromLink(prev) + 8, next);
-  if (next == kNil) list.Tail = prev; else Store(Pages_.FromLink(next) + 12, prev);
+  if (prev == kNil)
+    list.Head = next;
+  else
+    Store(Pages_.FromLink(prev) + 8, next);
+  if (next == kNil)
+    list.Tail = prev;
+  else
+    Store(Pages_.FromLink(next) + 12, prev);
   if (list.Head == kNil) NonEmpty_ &= ~(std::uint64_t{1} << sizeClass);
 }
 
@@ -199,7 +215,8 @@ int TFastMemBig::BigFreeMem(void* p) noexcept {
   std::lock_guard guard(Lock_);
   std::uintptr_t rest = block;
   std::size_t restSize = size;
-  for (; restSize > kPage; rest += kPage, restSize -= kPage) Pages_.FreePages(reinterpret_cast<void*>(rest), 1);
+  for (; restSize > kPage; rest += kPage, restSize -= kPage)
+    Pages_.FreePages(reinterpret_cast<void*>(rest), 1);
   File(rest, restSize);
   return 0;
 }

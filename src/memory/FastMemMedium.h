@@ -9,7 +9,8 @@ namespace quenby {
 struct TMediumLayout {
   static constexpr std::size_t kMinSize = 33;
   static constexpr std::size_t kMaxSize = 256;
-  static constexpr std::array<std::uint32_t, 10> kClassSizes{40, 48, 56, 64, 96, 128, 160, 192, 224, 256};
+  static constexpr std::array<std::uint32_t, 10> kClassSizes{40,  48,  56,  64,  96,
+                                                             128, 160, 192, 224, 256};
   static constexpr std::uint32_t kSubBlockSize = 1024;
   static constexpr std::uint32_t kSubBlocksPerPage = 63;
   static constexpr std::uint32_t kDescriptorOffset = 0xFC00;

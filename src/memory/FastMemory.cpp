@@ -7,19 +7,25 @@
 namespace quenby {
 namespace {
 
-void* SystemGetMem(std::size_t size) { return std::malloc(size); }
+void* SystemGetMem(std::size_t size) {
+  return std::malloc(size);
+}
 int SystemFreeMem(void* p) {
   std::free(p);
   return 0;
 }
-void* SystemReallocMem(void* p, std::size_t size) { return std::realloc(p, size); }
+void* SystemReallocMem(void* p, std::size_t size) {
+  return std::realloc(p, size);
+}
 
 constexpr std::int64_t kSmallMax = 32;
 constexpr std::int64_t kMediumMax = 256;
 
 }  // namespace
 
-TMemoryManager SystemMemoryManager() noexcept { return {SystemGetMem, SystemFreeMem, SystemReallocMem}; }
+TMemoryManager SystemMemoryManager() noexcept {
+  return {SystemGetMem, SystemFreeMem, SystemReallocMem};
+}
 
 TFastMemory::~TFastMemory() {
   if (!Pages_.RegionSize()) return;
@@ -44,7 +50,9 @@ void* TFastMemory::FastGetMem(std::int64_t size) noexcept {
   if (size <= 0) return nullptr;
   const auto n = static_cast<std::size_t>(size);
   if (!Installed_.load(std::memory_order_relaxed)) return Remembered_.GetMem(n);
-  void* p = size <= kSmallMax ? Small_.SmallGetMem(n) : size <= kMediumMax ? Medium_.MediumGetMem(n) : Big_.BigGetMem(n);
+  void* p = size <= kSmallMax    ? Small_.SmallGetMem(n)
+            : size <= kMediumMax ? Medium_.MediumGetMem(n)
+                                 : Big_.BigGetMem(n);
   // A full region must not fail the program: a reader of a huge mailbox
   // needs more than the region holds.
   return p ? p : Remembered_.GetMem(n);

@@ -21,7 +21,8 @@ constexpr std::size_t kRegionMegabytes = 256;
 std::atomic<TFastMemory*> gManager{nullptr};  // set once, on the first allocation
 
 TFastMemory* SetUp() noexcept {
-  if (const char* off = std::getenv("QUENBY_SYSTEM_ALLOCATOR"); off && std::strcmp(off, "1") == 0) return nullptr;
+  if (const char* off = std::getenv("QUENBY_SYSTEM_ALLOCATOR"); off && std::strcmp(off, "1") == 0)
+    return nullptr;
   alignas(TFastMemory) static unsigned char storage[sizeof(TFastMemory)];
   auto* manager = new (storage) TFastMemory;  // never destroyed, see above
   if (!manager->InstallFastMemory(kRegionMegabytes, 1, 1, SystemMemoryManager())) return nullptr;
@@ -96,7 +97,9 @@ __attribute__((destructor)) void RemoveAtExit() {
 
 }  // namespace
 
-TFastMemory* InstalledFastMemory() noexcept { return Manager(); }
+TFastMemory* InstalledFastMemory() noexcept {
+  return Manager();
+}
 
 }  // namespace quenby
 
@@ -106,12 +109,24 @@ using quenby::AllocateAlignedNoThrow;
 using quenby::AllocateNoThrow;
 using quenby::Release;
 
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return AllocateNoThrow(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return AllocateNoThrow(n); }
-void* operator new(std::size_t n, std::align_val_t a) { return AllocateAligned(n, a); }
-void* operator new[](std::size_t n, std::align_val_t a) { return AllocateAligned(n, a); }
+void* operator new(std::size_t n) {
+  return Allocate(n);
+}
+void* operator new[](std::size_t n) {
+  return Allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  return AllocateNoThrow(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+  return AllocateNoThrow(n);
+}
+void* operator new(std::size_t n, std::align_val_t a) {
+  return AllocateAligned(n, a);
+}
+void* operator new[](std::size_t n, std::align_val_t a) {
+  return AllocateAligned(n, a);
+}
 void* operator new(std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept {
   return AllocateAlignedNoThrow(n, a);
 }
@@ -119,15 +134,39 @@ void* operator new[](std::size_t n, std::align_val_t a, const std::nothrow_t&) n
   return AllocateAlignedNoThrow(n, a);
 }
 
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete(void* p) noexcept {
+  Release(p);
+}
+void operator delete[](void* p) noexcept {
+  Release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  Release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  Release(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+  Release(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+  Release(p);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+  Release(p);
+}

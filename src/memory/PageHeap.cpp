@@ -51,13 +51,15 @@ constexpr std::size_t kPagesPerRegionStep = 32;  // the region is a whole number
 bool TPageHeap::InitPageHeap(std::size_t megabytes) {
   DonePageHeap();
   if (megabytes > 4096) megabytes = 4096;  // links are 32-bit offsets
-  const std::size_t pages = megabytes * kMegabyte / kPageSize / kPagesPerRegionStep * kPagesPerRegionStep;
+  const std::size_t pages =
+      megabytes * kMegabyte / kPageSize / kPagesPerRegionStep * kPagesPerRegionStep;
   if (pages == 0) return false;
   const std::size_t size = pages * kPageSize;
   // The heaps find a page by clearing the low 16 bits of an address, so the
   // region must start on a page boundary; mmap only promises 4 KB.
   const std::size_t reservation = size + kPageSize;
-  void* mapped = mmap(nullptr, reservation, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  void* mapped =
+      mmap(nullptr, reservation, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (mapped == MAP_FAILED) return false;
   const std::size_t sideSize = pages / 8 * 2 + pages;
   void* side = mmap(nullptr, sideSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -146,7 +148,8 @@ std::size_t TPageHeap::FindRun(std::size_t count) const noexcept {
 // Commits every group of the run that has no page in use; on failure the
 // groups committed here are given back and nothing else has changed.
 bool TPageHeap::CommitGroups(std::size_t first, std::size_t count) noexcept {
-  const std::size_t firstGroup = first / kPagesPerGroup, lastGroup = (first + count - 1) / kPagesPerGroup;
+  const std::size_t firstGroup = first / kPagesPerGroup,
+                    lastGroup = (first + count - 1) / kPagesPerGroup;
   for (std::size_t group = firstGroup; group <= lastGroup; ++group) {
     if (Committed_[group]) continue;
     if (mprotect(PageAddress(group * kPagesPerGroup), kGroupSize, PROT_READ | PROT_WRITE) != 0) {
@@ -186,7 +189,8 @@ void TPageHeap::FreeAllPages(TPageClass pageClass) noexcept {
 
 std::size_t TPageHeap::UsedPageCount() const noexcept {
   std::size_t used = 0;
-  for (std::size_t i = 0; i < PageCount_ / 8; ++i) used += static_cast<std::size_t>(__builtin_popcount(Used_[i]));
+  for (std::size_t i = 0; i < PageCount_ / 8; ++i)
+    used += static_cast<std::size_t>(__builtin_popcount(Used_[i]));
   return used;
 }
 

@@ -83,7 +83,8 @@ class TSlabHeap {
   static constexpr std::size_t kSubBlockSize = TLayout::kSubBlockSize;
   static constexpr auto kSlotCount = [] {
     std::array<std::uint32_t, kClassCount> counts{};
-    for (std::size_t c = 0; c < kClassCount; ++c) counts[c] = kSubBlockSize / TLayout::kClassSizes[c];
+    for (std::size_t c = 0; c < kClassCount; ++c)
+      counts[c] = kSubBlockSize / TLayout::kClassSizes[c];
     return counts;
   }();
   static constexpr auto kFullMask = [] {
@@ -110,16 +111,21 @@ class TSlabHeap {
     return classes;
   }();
 
-  static std::uintptr_t PageOf(std::uintptr_t address) { return address & ~(TPageHeap::kPageSize - 1); }
+  static std::uintptr_t PageOf(std::uintptr_t address) {
+    return address & ~(TPageHeap::kPageSize - 1);
+  }
   static TPageHeader* Header(std::uintptr_t page) {
     return reinterpret_cast<TPageHeader*>(page + TLayout::kHeaderOffset);
   }
   static TSubBlock* Descriptor(std::uintptr_t page, std::size_t index) {
-    return reinterpret_cast<TSubBlock*>(page + TLayout::kDescriptorOffset + index * sizeof(TSubBlock));
+    return reinterpret_cast<TSubBlock*>(page + TLayout::kDescriptorOffset +
+                                        index * sizeof(TSubBlock));
   }
   static std::uintptr_t SlotAddress(const TSubBlock* d, std::uint32_t slot);
 
-  TSubBlock* At(std::uint32_t link) const { return reinterpret_cast<TSubBlock*>(Pages_.FromLink(link)); }
+  TSubBlock* At(std::uint32_t link) const {
+    return reinterpret_cast<TSubBlock*>(Pages_.FromLink(link));
+  }
   std::uint32_t LinkOf(const TSubBlock* d) const { return Pages_.ToLink(d); }
   TArena& PickArena() noexcept;
   TSubBlock* TakeSubBlock(TArena& arena, std::uint32_t arenaIndex) noexcept;

@@ -68,8 +68,8 @@ void* TSlabHeap<TLayout>::GetMem(std::size_t n) noexcept {
 // An entirely free sub-block of the arena, else the next one of the page
 // being carved, else sub-block 0 of a new page.
 template <class TLayout>
-typename TSlabHeap<TLayout>::TSubBlock* TSlabHeap<TLayout>::TakeSubBlock(TArena& arena,
-                                                                         std::uint32_t arenaIndex) noexcept {
+typename TSlabHeap<TLayout>::TSubBlock* TSlabHeap<TLayout>::TakeSubBlock(
+    TArena& arena, std::uint32_t arenaIndex) noexcept {
   if (arena.FreeHead != TPageHeap::kNilLink) {
     TSubBlock* d = At(arena.FreeHead < arena.FreeTail ? arena.FreeHead : arena.FreeTail);
     UnlinkFree(arena, d);
@@ -99,7 +99,10 @@ void TSlabHeap<TLayout>::PushClass(TArena& arena, std::size_t sizeClass, TSubBlo
 
 template <class TLayout>
 void TSlabHeap<TLayout>::UnlinkClass(TArena& arena, std::size_t sizeClass, TSubBlock* d) noexcept {
-  if (d->Prev == TPageHeap::kNilLink) arena.Heads[sizeClass] = d->Next; else At(d->Prev)->Next = d->Next;
+  if (d->Prev == TPageHeap::kNilLink)
+    arena.Heads[sizeClass] = d->Next;
+  else
+    At(d->Prev)->Next = d->Next;
   if (d->Next != TPageHeap::kNilLink) At(d->Next)->Prev = d->Prev;
 }
 
@@ -126,8 +129,14 @@ void TSlabHeap<TLayout>::FileFree(TArena& arena, TSubBlock* d) noexcept {
 
 template <class TLayout>
 void TSlabHeap<TLayout>::UnlinkFree(TArena& arena, TSubBlock* d) noexcept {
-  if (d->Prev == TPageHeap::kNilLink) arena.FreeHead = d->Next; else At(d->Prev)->Next = d->Next;
-  if (d->Next == TPageHeap::kNilLink) arena.FreeTail = d->Prev; else At(d->Next)->Prev = d->Prev;
+  if (d->Prev == TPageHeap::kNilLink)
+    arena.FreeHead = d->Next;
+  else
+    At(d->Prev)->Next = d->Next;
+  if (d->Next == TPageHeap::kNilLink)
+    arena.FreeTail = d->Prev;
+  else
+    At(d->Next)->Prev = d->Prev;
 }
 
 template <class TLayout>
@@ -157,7 +166,8 @@ int TSlabHeap<TLayout>::FreeMem(void* p) noexcept {
 }
 
 template <class TLayout>
-bool TSlabHeap<TLayout>::Resize(const void* p, std::size_t n, std::size_t& oldUsable) const noexcept {
+bool TSlabHeap<TLayout>::Resize(const void* p, std::size_t n,
+                                std::size_t& oldUsable) const noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(p);
   const std::uintptr_t page = PageOf(address);
   const std::size_t sizeClass = Descriptor(page, (address - page) / kSubBlockSize)->ClassIndex;

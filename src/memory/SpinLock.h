@@ -27,7 +27,9 @@ class TSpinLock {
       }
     }
   }
-  void unlock() noexcept { Locked_.store(false, std::memory_order_release); }
+  void unlock() noexcept {
+    Locked_.store(false, std::memory_order_release);
+  }
 
  private:
   std::atomic<bool> Locked_{false};

@@ -30,7 +30,9 @@ class BigHeap : public ::testing::Test {
     std::sort(sizes.begin(), sizes.end());
     return sizes;
   }
-  std::size_t BlockSize(const void* p) { return TFastMemBig::UsableSize(p) + TFastMemBig::kOverhead; }
+  std::size_t BlockSize(const void* p) {
+    return TFastMemBig::UsableSize(p) + TFastMemBig::kOverhead;
+  }
 
   TPageHeap Pages;
   TFastMemBig Big{Pages};
@@ -104,20 +106,21 @@ class BigMerging : public BigHeap, public ::testing::WithParamInterface<TMergeCa
 
 TEST_P(BigMerging, FreedNeighboursBecomeOneBlock) {
   void* blocks[4];
-  for (void*& p : blocks) p = Big.BigGetMem(1000);  // 1,024-byte blocks side by side; the 4th closes the run
+  for (void*& p : blocks)
+    p = Big.BigGetMem(1000);  // 1,024-byte blocks side by side; the 4th closes the run
   for (int i : GetParam().Order) EXPECT_EQ(Big.BigFreeMem(blocks[i]), 0);
   EXPECT_EQ(FreeSizes(), GetParam().Free);
 }
 
 constexpr std::size_t kRest = kPage - 4 * 1024;
-INSTANTIATE_TEST_SUITE_P(
-    Big, BigMerging,
-    ::testing::Values(TMergeCase{"LowerThenUpper", {0, 1}, {2048, kRest}},
-                      TMergeCase{"UpperThenLower", {1, 0}, {2048, kRest}},
-                      TMergeCase{"MiddleJoinsBoth", {0, 2, 1}, {3072, kRest}},
-                      TMergeCase{"ApartStaySeparate", {0, 2}, {1024, 1024, kRest}},
-                      TMergeCase{"LastJoinsThePageRest", {3}, {kRest + 1024}}),
-    test::ByName());
+INSTANTIATE_TEST_SUITE_P(Big, BigMerging,
+                         ::testing::Values(TMergeCase{"LowerThenUpper", {0, 1}, {2048, kRest}},
+                                           TMergeCase{"UpperThenLower", {1, 0}, {2048, kRest}},
+                                           TMergeCase{"MiddleJoinsBoth", {0, 2, 1}, {3072, kRest}},
+                                           TMergeCase{
+                                               "ApartStaySeparate", {0, 2}, {1024, 1024, kRest}},
+                                           TMergeCase{"LastJoinsThePageRest", {3}, {kRest + 1024}}),
+                         test::ByName());
 
 struct TResizeCase {
   const char* Name;

@@ -40,7 +40,7 @@ TEST(FastMemoryInstall, EveryPlainFormIsServedByTheManager) {
   EXPECT_NE(empty, empty2);
   for (const void* p : std::vector<const void*>{one.get(), array.get(), big.get(), nothrow, empty})
     EXPECT_EQ(Served(p), on);
-  ::operator delete(empty, std::size_t{0});
+  ::operator delete (empty, std::size_t{0});
   ::operator delete(empty2);
   delete nothrow;
 }
@@ -66,7 +66,8 @@ TEST(FastMemoryInstall, ImpossibleRequestsFailAsTheStandardSays) {
 TEST(FastMemoryInstall, BlocksMoveBetweenThreads) {
   std::vector<std::string*> strings;
   std::thread producer([&] {
-    for (int i = 0; i < 10000; ++i) strings.push_back(new std::string(static_cast<std::size_t>(i % 700), 'x'));
+    for (int i = 0; i < 10000; ++i)
+      strings.push_back(new std::string(static_cast<std::size_t>(i % 700), 'x'));
   });
   producer.join();
   std::thread consumer([&] {

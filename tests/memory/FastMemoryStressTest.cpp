@@ -72,7 +72,8 @@ class TShadow {
     TBlock& block = Blocks_[i];
     Check(block, block.Size);
     const std::size_t size = RandomSize();
-    auto* p = static_cast<unsigned char*>(Memory_.FastReallocMem(block.Data, static_cast<std::int64_t>(size)));
+    auto* p = static_cast<unsigned char*>(
+        Memory_.FastReallocMem(block.Data, static_cast<std::int64_t>(size)));
     ASSERT_NE(p, nullptr);
     ExpectAligned(p, size);
     block.Data = p;
@@ -94,9 +95,10 @@ class TShadow {
     ASSERT_EQ(reinterpret_cast<std::uintptr_t>(p) % alignment, 0u) << size;
   }
   static void Check(const TBlock& block, std::size_t count) {
-    const unsigned char* wrong =
-        std::find_if(block.Data, block.Data + count, [&](unsigned char c) { return c != block.Fill; });
-    ASSERT_EQ(wrong, block.Data + count) << "block of " << block.Size << " changed at byte " << wrong - block.Data;
+    const unsigned char* wrong = std::find_if(block.Data, block.Data + count,
+                                              [&](unsigned char c) { return c != block.Fill; });
+    ASSERT_EQ(wrong, block.Data + count)
+        << "block of " << block.Size << " changed at byte " << wrong - block.Data;
   }
 
   TFastMemory& Memory_;
@@ -124,7 +126,8 @@ TEST_P(FastMemoryStress, ContentsSurviveRandomWork) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Memory, FastMemoryStress,
-                         ::testing::Values(TRegionCase{"RoomyRegion", 64}, TRegionCase{"TightRegion", 4}),
+                         ::testing::Values(TRegionCase{"RoomyRegion", 64},
+                                           TRegionCase{"TightRegion", 4}),
                          test::ByName());
 
 // Four threads on one manager with four arenas per slab heap; blocks change

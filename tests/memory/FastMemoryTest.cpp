@@ -74,8 +74,10 @@ TEST_P(DispatchRoutes, SizesGoToTheirHeap) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fast, DispatchRoutes,
-                         ::testing::Values(TRouteCase{"Zero", 0, pcFree, 0}, TRouteCase{"MinusOne", -1, pcFree, 0},
-                                           TRouteCase{"One", 1, pcSmall, 8}, TRouteCase{"ThirtyTwo", 32, pcSmall, 32},
+                         ::testing::Values(TRouteCase{"Zero", 0, pcFree, 0},
+                                           TRouteCase{"MinusOne", -1, pcFree, 0},
+                                           TRouteCase{"One", 1, pcSmall, 8},
+                                           TRouteCase{"ThirtyTwo", 32, pcSmall, 32},
                                            TRouteCase{"ThirtyThree", 33, pcMedium, 40},
                                            TRouteCase{"TwoFiftySix", 256, pcMedium, 256},
                                            TRouteCase{"TwoFiftySeven", 257, pcBig, 364},
@@ -143,7 +145,9 @@ TEST_F(Dispatch, AFullRegionFallsBackToTheRememberedManager) {
   EXPECT_EQ(gCounts.Frees, gCounts.Gets);
 }
 
-void* RefusingGet(std::size_t) { return nullptr; }
+void* RefusingGet(std::size_t) {
+  return nullptr;
+}
 
 TEST(DispatchOutOfMemory, AMoveThatFindsNoMemoryKeepsTheOldBlock) {
   TFastMemory memory;

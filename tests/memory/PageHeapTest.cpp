@@ -75,7 +75,8 @@ TEST(PageHeap, ServesEveryPageOfTheRegionAndThenNil) {
   TPageHeap heap;
   ASSERT_TRUE(heap.InitPageHeap(256));
   ASSERT_EQ(heap.PageCount(), 4096u);
-  for (std::size_t i = 0; i < 4096; ++i) ASSERT_EQ(PageOf(heap, heap.AllocPages(1, pcSmall)), static_cast<std::ptrdiff_t>(i));
+  for (std::size_t i = 0; i < 4096; ++i)
+    ASSERT_EQ(PageOf(heap, heap.AllocPages(1, pcSmall)), static_cast<std::ptrdiff_t>(i));
   EXPECT_EQ(heap.AllocPages(1, pcSmall), nullptr);
   EXPECT_EQ(heap.AllocPages(2, pcSmall), nullptr);
   EXPECT_EQ(heap.UsedPageCount(), 4096u);
@@ -167,7 +168,9 @@ TEST(PageHeap, RandomRunsMatchAPlainFirstFit) {
   ASSERT_TRUE(heap.InitPageHeap(8));
   const std::size_t pages = heap.PageCount();
   std::vector<bool> used(pages);
-  struct TRun { std::size_t First, Count; };
+  struct TRun {
+    std::size_t First, Count;
+  };
   std::vector<TRun> runs;
   std::mt19937 rng(7);
   for (int step = 0; step < 20000; ++step) {

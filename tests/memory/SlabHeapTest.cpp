@@ -21,8 +21,12 @@ class SlabHeaps : public ::testing::Test {
     Small.InitSmallHeap(1);
     Medium.InitMediumHeap(1);
   }
-  void* Get(Heap heap, std::size_t n) { return heap == Heap::Small ? Small.SmallGetMem(n) : Medium.MediumGetMem(n); }
-  int Free(Heap heap, void* p) { return heap == Heap::Small ? Small.SmallFreeMem(p) : Medium.MediumFreeMem(p); }
+  void* Get(Heap heap, std::size_t n) {
+    return heap == Heap::Small ? Small.SmallGetMem(n) : Medium.MediumGetMem(n);
+  }
+  int Free(Heap heap, void* p) {
+    return heap == Heap::Small ? Small.SmallFreeMem(p) : Medium.MediumFreeMem(p);
+  }
   static std::uintptr_t SubBlockSize(Heap heap) { return heap == Heap::Small ? 256 : 1024; }
   static std::uintptr_t Address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 
@@ -66,20 +70,25 @@ TEST_P(SlabClasses, FillOneSubBlockThenStartTheNext) {
   EXPECT_EQ(Pages.UsedPageCount(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Slab, SlabClasses,
-    ::testing::Values(TClassCase{"Small8", Heap::Small, 1, 8, 32}, TClassCase{"Small12", Heap::Small, 9, 12, 21},
-                      TClassCase{"Small16", Heap::Small, 13, 16, 16}, TClassCase{"Small20", Heap::Small, 17, 20, 12},
-                      TClassCase{"Small24", Heap::Small, 21, 24, 10}, TClassCase{"Small28", Heap::Small, 25, 28, 9},
-                      TClassCase{"Small32", Heap::Small, 29, 32, 8}, TClassCase{"Medium40", Heap::Medium, 33, 40, 25},
-                      TClassCase{"Medium48", Heap::Medium, 41, 48, 21}, TClassCase{"Medium56", Heap::Medium, 49, 56, 18},
-                      TClassCase{"Medium64", Heap::Medium, 57, 64, 16}, TClassCase{"Medium96", Heap::Medium, 65, 96, 10},
-                      TClassCase{"Medium128", Heap::Medium, 97, 128, 8},
-                      TClassCase{"Medium160", Heap::Medium, 129, 160, 6},
-                      TClassCase{"Medium192", Heap::Medium, 161, 192, 5},
-                      TClassCase{"Medium224", Heap::Medium, 193, 224, 4},
-                      TClassCase{"Medium256", Heap::Medium, 225, 256, 4}),
-    test::ByName());
+INSTANTIATE_TEST_SUITE_P(Slab, SlabClasses,
+                         ::testing::Values(TClassCase{"Small8", Heap::Small, 1, 8, 32},
+                                           TClassCase{"Small12", Heap::Small, 9, 12, 21},
+                                           TClassCase{"Small16", Heap::Small, 13, 16, 16},
+                                           TClassCase{"Small20", Heap::Small, 17, 20, 12},
+                                           TClassCase{"Small24", Heap::Small, 21, 24, 10},
+                                           TClassCase{"Small28", Heap::Small, 25, 28, 9},
+                                           TClassCase{"Small32", Heap::Small, 29, 32, 8},
+                                           TClassCase{"Medium40", Heap::Medium, 33, 40, 25},
+                                           TClassCase{"Medium48", Heap::Medium, 41, 48, 21},
+                                           TClassCase{"Medium56", Heap::Medium, 49, 56, 18},
+                                           TClassCase{"Medium64", Heap::Medium, 57, 64, 16},
+                                           TClassCase{"Medium96", Heap::Medium, 65, 96, 10},
+                                           TClassCase{"Medium128", Heap::Medium, 97, 128, 8},
+                                           TClassCase{"Medium160", Heap::Medium, 129, 160, 6},
+                                           TClassCase{"Medium192", Heap::Medium, 161, 192, 5},
+                                           TClassCase{"Medium224", Heap::Medium, 193, 224, 4},
+                                           TClassCase{"Medium256", Heap::Medium, 225, 256, 4}),
+                         test::ByName());
 
 struct TPageCase {
   const char* Name;
@@ -126,7 +135,7 @@ TEST_F(SlabHeaps, AnEntirelyFreeSubBlockServesAnotherClass) {
 TEST_F(SlabHeaps, TheLowestFreeSlotIsTakenAndAFullHeadMakesWay) {
   std::vector<void*> blocks;
   for (int i = 0; i < 64; ++i) blocks.push_back(Small.SmallGetMem(8));  // two full sub-blocks
-  Small.SmallFreeMem(blocks[5]);   // the older sub-block, behind the full head
+  Small.SmallFreeMem(blocks[5]);  // the older sub-block, behind the full head
   Small.SmallFreeMem(blocks[9]);
   EXPECT_EQ(Small.SmallGetMem(8), blocks[5]);
   EXPECT_EQ(Small.SmallGetMem(8), blocks[9]);
@@ -147,21 +156,23 @@ TEST_P(SlabResize, StaysWhileTheClassFits) {
   const TResizeCase& c = GetParam();
   void* p = Get(c.Kind, c.From);
   std::size_t usable = 0;
-  const bool moves = c.Kind == Heap::Small ? Small.SmallResize(p, c.To, usable) : Medium.MediumResize(p, c.To, usable);
+  const bool moves = c.Kind == Heap::Small ? Small.SmallResize(p, c.To, usable)
+                                           : Medium.MediumResize(p, c.To, usable);
   EXPECT_EQ(moves, c.MustMove);
   EXPECT_GE(usable, c.From);
 }
 
-INSTANTIATE_TEST_SUITE_P(Slab, SlabResize,
-                         ::testing::Values(TResizeCase{"MediumShrinkWithinClass", Heap::Medium, 40, 33, false},
-                                           TResizeCase{"MediumSameSize", Heap::Medium, 40, 40, false},
-                                           TResizeCase{"MediumNextClass", Heap::Medium, 40, 41, true},
-                                           TResizeCase{"MediumDownToSmall", Heap::Medium, 40, 32, true},
-                                           TResizeCase{"MediumUpToBig", Heap::Medium, 256, 257, true},
-                                           TResizeCase{"SmallWithinClass", Heap::Small, 8, 1, false},
-                                           TResizeCase{"SmallUpToMedium", Heap::Small, 8, 33, true},
-                                           TResizeCase{"SmallShrinkToLowerClass", Heap::Small, 32, 8, true}),
-                         test::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Slab, SlabResize,
+    ::testing::Values(TResizeCase{"MediumShrinkWithinClass", Heap::Medium, 40, 33, false},
+                      TResizeCase{"MediumSameSize", Heap::Medium, 40, 40, false},
+                      TResizeCase{"MediumNextClass", Heap::Medium, 40, 41, true},
+                      TResizeCase{"MediumDownToSmall", Heap::Medium, 40, 32, true},
+                      TResizeCase{"MediumUpToBig", Heap::Medium, 256, 257, true},
+                      TResizeCase{"SmallWithinClass", Heap::Small, 8, 1, false},
+                      TResizeCase{"SmallUpToMedium", Heap::Small, 8, 33, true},
+                      TResizeCase{"SmallShrinkToLowerClass", Heap::Small, 32, 8, true}),
+    test::ByName());
 
 struct TArenaCase {
   const char* Name;
@@ -178,8 +189,10 @@ TEST_P(SlabArenas, CountIsAPowerOfTwoUpToSixteen) {
 
 INSTANTIATE_TEST_SUITE_P(Slab, SlabArenas,
                          ::testing::Values(TArenaCase{"Three", 3, 2}, TArenaCase{"Zero", 0, 1},
-                                           TArenaCase{"Negative", -4, 1}, TArenaCase{"Hundred", 100, 16},
-                                           TArenaCase{"Sixteen", 16, 16}, TArenaCase{"Seven", 7, 4}),
+                                           TArenaCase{"Negative", -4, 1},
+                                           TArenaCase{"Hundred", 100, 16},
+                                           TArenaCase{"Sixteen", 16, 16},
+                                           TArenaCase{"Seven", 7, 4}),
                          test::ByName());
 
 TEST_F(SlabHeaps, ArenasTakeTurnsAndBlocksGoBackToTheirOwnArena) {
