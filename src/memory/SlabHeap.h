@@ -45,7 +45,8 @@ class TSlabHeap {
   // A slot of the first class at least n (n within the heap's sizes); nil
   // when the page heap has no page left.
   void* GetMem(std::size_t n) noexcept;
-  // Releases a slot this heap handed out; nothing is validated. Always 0.
+  // Releases a slot this heap handed out: 0, or 1 when the slot is free
+  // already. Nothing else is validated.
   int FreeMem(void* p) noexcept;
   // Whether the block must move to hold n bytes; oldUsable receives its class size.
   bool Resize(const void* p, std::size_t n, std::size_t& oldUsable) const noexcept;

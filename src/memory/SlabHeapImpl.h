@@ -148,8 +148,12 @@ int TSlabHeap<TLayout>::FreeMem(void* p) noexcept {
   TSubBlock* d = Descriptor(page, (address - page) / kSubBlockSize);
   std::lock_guard guard(arena.Lock);
   const std::size_t sizeClass = d->ClassIndex;
+  const std::uint32_t bit = 1u << kSlotOfOffset[sizeClass][(address - page) % kSubBlockSize];
+  // A slot released twice would file its sub-block on a list a second time
+  // and corrupt both lists; the one check costs a bit test.
+  if (d->FreeSlots & bit) return 1;
   const bool wasFull = !d->FreeSlots;
-  d->FreeSlots |= 1u << kSlotOfOffset[sizeClass][(address - page) % kSubBlockSize];
+  d->FreeSlots |= bit;
   if (wasFull) {
     PushClass(arena, sizeClass, d);
   } else if (d->FreeSlots == kFullMask[sizeClass]) {

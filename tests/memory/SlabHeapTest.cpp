@@ -207,6 +207,21 @@ TEST_F(SlabHeaps, ArenasTakeTurnsAndBlocksGoBackToTheirOwnArena) {
   EXPECT_EQ(Pages.UsedPageCount(), 0u);
 }
 
+TEST_F(SlabHeaps, ASlotReleasedTwiceIsRefused) {
+  void* keeper = Small.SmallGetMem(8);
+  void* p = Small.SmallGetMem(8);
+  EXPECT_EQ(Small.SmallFreeMem(p), 0);
+  EXPECT_EQ(Small.SmallFreeMem(p), 1);
+  EXPECT_EQ(Small.SmallFreeMem(keeper), 0);  // the sub-block is entirely free now
+  EXPECT_EQ(Pages.UsedPageCount(), 0u);
+  void* again = Medium.MediumGetMem(40);
+  Medium.MediumGetMem(40);
+  Medium.MediumFreeMem(again);
+  EXPECT_EQ(Medium.MediumFreeMem(again), 1);
+  EXPECT_EQ(Medium.MediumGetMem(40), again);
+  EXPECT_NE(Medium.MediumGetMem(40), again);
+}
+
 TEST_F(SlabHeaps, NilWhenThePageHeapIsFull) {
   while (Pages.AllocPages(1, pcBig)) {
   }
