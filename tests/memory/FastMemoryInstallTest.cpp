@@ -79,5 +79,20 @@ TEST(FastMemoryInstall, BlocksMoveBetweenThreads) {
   consumer.join();
 }
 
+// Last in this file: the manager stays removed for the rest of the process,
+// as at exit, when frees still arrive after it has stopped serving.
+TEST(FastMemoryInstall, AfterRemovalOldBlocksStillFindTheirHeap) {
+  TFastMemory* manager = InstalledFastMemory();
+  if (!manager) GTEST_SKIP() << "the system allocator was asked for";
+  auto* early = new std::string(200, 'e');
+  ASSERT_TRUE(Served(early));
+  manager->RemoveFastMemory();
+  auto* late = new std::string(200, 'l');
+  EXPECT_FALSE(Served(late));
+  EXPECT_EQ(*early, std::string(200, 'e'));
+  delete early;
+  delete late;
+}
+
 }  // namespace
 }  // namespace quenby
