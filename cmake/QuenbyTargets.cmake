@@ -61,6 +61,10 @@ function(quenby_library name)
   endif()
 endfunction()
 
+# Runs every test on the program's memory manager instead of the run-time's
+# allocator (sanitizer builds ignore it: they never install the manager).
+option(QUENBY_TESTS_ON_FAST_MEMORY "Link the memory manager into every test" OFF)
+
 # quenby_test(NAME SOURCES ... LIBS ... [LABELS ...] [QT])
 #   QT: the test runs inside a QApplication (offscreen) and links Qt Test.
 function(quenby_test name)
@@ -72,6 +76,9 @@ function(quenby_test name)
   else()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
+  if(QUENBY_TESTS_ON_FAST_MEMORY AND NOT QUENBY_SANITIZE AND NOT "quenby_memory_install" IN_LIST ARG_LIBS)
+    target_link_libraries(${name} PRIVATE quenby_memory_install)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
