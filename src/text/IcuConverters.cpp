@@ -28,8 +28,8 @@ void SubstituteToUnicode(const void* context, UConverterToUnicodeArgs* args, con
 }
 
 bool IsUtfFamily(std::string_view name) {
-  return name.size() >= 3 && (name[0] == 'U' || name[0] == 'u') && (name[1] == 'T' || name[1] == 't') &&
-         (name[2] == 'F' || name[2] == 'f');
+  return name.size() >= 3 && (name[0] == 'U' || name[0] == 'u') &&
+         (name[1] == 'T' || name[1] == 't') && (name[2] == 'F' || name[2] == 'f');
 }
 
 std::unique_ptr<UConverter, TCloseConverter> Open(const std::string& name) {
@@ -57,19 +57,18 @@ UConverter* ThreadConverter(std::string_view name) {
   return found->second.get();
 }
 
-// The streaming calls take any 64-bit length; the one-shot ucnv_toUChars
-// family stops at 2 GB.
-std::u16string Decode(UConverter* converter, std::string_view bytes) {
-  std::u16string out(bytes.size() + 16, u'\0');
-  ucnv_resetToUnicode(converter);
-  const char* source = bytes.data();
-  const char* const sourceEnd = bytes.data() + bytes.size();
+namespace {
+
+// Runs one of ICU's streaming conversions over all of source, growing out
+// as needed. The streaming calls take any 64-bit length; the one-shot
+// ucnv_toUChars family stops at 2 GB.
+template <class Out, class In, class Convert>
+Out Stream(const In* source, const In* sourceEnd, Out out, Convert convert) {
   std::size_t written = 0;
   for (;;) {
     UErrorCode status = U_ZERO_ERROR;
-    UChar* target = out.data() + written;
-    ucnv_toUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, nullptr, true,
-                   &status);
+    auto* target = out.data() + written;
+    convert(&target, out.data() + out.size(), &source, sourceEnd, &status);
     written = static_cast<std::size_t>(target - out.data());
     if (status != U_BUFFER_OVERFLOW_ERROR) {
       out.resize(U_FAILURE(status) ? 0 : written);
@@ -79,24 +78,25 @@ std::u16string Decode(UConverter* converter, std::string_view bytes) {
   }
 }
 
+}  // namespace
+
+std::u16string Decode(UConverter* converter, std::string_view bytes) {
+  ucnv_resetToUnicode(converter);
+  return Stream(bytes.data(), bytes.data() + bytes.size(), std::u16string(bytes.size() + 16, u'\0'),
+                [converter](UChar** t, UChar* te, const char** s, const char* se, UErrorCode* st) {
+                  ucnv_toUnicode(converter, t, te, s, se, nullptr, true, st);
+                });
+}
+
 std::string Encode(UConverter* converter, std::u16string_view text) {
-  std::string out(text.size() * static_cast<std::size_t>(ucnv_getMaxCharSize(converter)) + 16, '\0');
   ucnv_resetFromUnicode(converter);
-  const UChar* source = text.data();
-  const UChar* const sourceEnd = text.data() + text.size();
-  std::size_t written = 0;
-  for (;;) {
-    UErrorCode status = U_ZERO_ERROR;
-    char* target = out.data() + written;
-    ucnv_fromUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, nullptr, true,
-                     &status);
-    written = static_cast<std::size_t>(target - out.data());
-    if (status != U_BUFFER_OVERFLOW_ERROR) {
-      out.resize(U_FAILURE(status) ? 0 : written);
-      return out;
-    }
-    out.resize(out.size() * 2);
-  }
+  return Stream(
+      text.data(), text.data() + text.size(),
+      std::string(text.size() * static_cast<std::size_t>(ucnv_getMaxCharSize(converter)) + 16,
+                  '\0'),
+      [converter](char** t, const char* te, const UChar** s, const UChar* se, UErrorCode* st) {
+        ucnv_fromUnicode(converter, t, te, s, se, nullptr, true, st);
+      });
 }
 
 }  // namespace quenby::icu_detail
