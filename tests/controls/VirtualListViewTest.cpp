@@ -64,13 +64,7 @@ void LoadOnWorker(TIntItems& items, const std::vector<std::string>& keys, int ba
   }).join();
 }
 
-// Appended rather than built with operator+: GCC 12 at -O3 warns falsely
-// (-Wrestrict) on "literal" + std::to_string().
-std::string MakeKey(const char* prefix, int i) {
-  std::string key = prefix;
-  key += std::to_string(i);
-  return key;
-}
+std::string MakeKey(const char* prefix, int i) { return prefix + std::to_string(i); }
 
 std::vector<std::string> Keys(int n, const char* prefix = "k") {
   std::vector<std::string> keys;
