@@ -80,8 +80,7 @@ void TColumnMeasurer::Run() {
     guard.unlock();
     std::vector<std::int32_t> widths;
     const bool complete = MeasureRows(0, count - 1, columns, font, RowText_, Abort_, widths);
-    if (complete)
-      QCoreApplication::postEvent(Target_, new TColumnsMeasuredEvent(std::move(widths)));
+    if (complete) PostEvent(Target_, new TColumnsMeasuredEvent(std::move(widths)));
     guard.lock();
     Busy_ = false;
     Cond_.notify_all();

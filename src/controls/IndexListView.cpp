@@ -339,6 +339,11 @@ void TIndexListView::MeasureVisibleNow() {
   Refit();
 }
 
+bool TIndexListView::event(QEvent* event) {
+  AcceptPostedEvent(event);
+  return QTableView::event(event);
+}
+
 void TIndexListView::customEvent(QEvent* event) {
   if (event->type() == EventType(WM_COLUMNS_MEASURED)) {
     const auto& widths = static_cast<TColumnsMeasuredEvent*>(event)->Widths;

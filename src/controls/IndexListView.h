@@ -78,6 +78,7 @@ class TIndexListView : public QTableView {
   void StopMeasuring();
   void PauseMeasuring();
 
+  bool event(QEvent* event) override;
   void customEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool viewportEvent(QEvent* event) override;

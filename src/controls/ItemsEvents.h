@@ -2,6 +2,7 @@
 // The numbered notifications as Qt events. Their codes are the program's
 // own message numbers (all above QEvent::User), posted to the view.
 
+#include <QCoreApplication>
 #include <QEvent>
 
 #include <cstdint>
@@ -25,6 +26,13 @@ enum TViewEventCode : int {
 inline QEvent::Type EventType(int code) {
   return static_cast<QEvent::Type>(code);
 }
+
+// Qt's event queue hands an event from the posting thread to the receiver's
+// behind futex-based locks that ThreadSanitizer cannot see. The handover is
+// made visible to it here: released when posted, acquired when delivered
+// (TIndexListView::event). Outside ThreadSanitizer builds both are nothing.
+void PostEvent(QObject* receiver, QEvent* event);
+void AcceptPostedEvent(const QEvent* event);
 
 class TItemsEvent : public QEvent {
  public:

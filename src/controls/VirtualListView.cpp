@@ -252,12 +252,12 @@ void TVirtualListView::mouseDoubleClickEvent(QMouseEvent* event) {
 // ---- TPoster: runs on any thread, so it only posts ----
 
 void TVirtualListView::TPoster::PostNotification(int code) {
-  QCoreApplication::postEvent(View_, new TItemsEvent(code));
+  PostEvent(View_, new TItemsEvent(code));
 }
 
 void TVirtualListView::TPoster::SendNotification(int code,
                                                  std::shared_ptr<TSendCompletion> completion) {
-  QCoreApplication::postEvent(View_, new TSentItemsEvent(code, std::move(completion)));
+  PostEvent(View_, new TSentItemsEvent(code, std::move(completion)));
 }
 
 void TVirtualListView::TPoster::SetItemCount(std::int32_t count) {
@@ -267,15 +267,15 @@ void TVirtualListView::TPoster::SetItemCount(std::int32_t count) {
 }
 
 void TVirtualListView::TPoster::PostItemCount(std::int32_t count) {
-  QCoreApplication::postEvent(View_, new TItemsEvent(QUENBY_SET_COUNT, count));
+  PostEvent(View_, new TItemsEvent(QUENBY_SET_COUNT, count));
 }
 
 void TVirtualListView::TPoster::PostFullRefresh() {
-  QCoreApplication::postEvent(View_, new TItemsEvent(QUENBY_REPAINT));
+  PostEvent(View_, new TItemsEvent(QUENBY_REPAINT));
 }
 
 void TVirtualListView::TPoster::PostRepaintVisible() {
-  QCoreApplication::postEvent(View_, new TItemsEvent(QUENBY_REPAINT));
+  PostEvent(View_, new TItemsEvent(QUENBY_REPAINT));
 }
 
 void TVirtualListView::TPoster::ItemRemoved(const TVirtItem* item) {
