@@ -61,4 +61,9 @@ void TMemoryRegistry::WriteString(const std::string& key, const std::string& nam
   entry.Values[Lower(name)] = value;
 }
 
+void TMemoryRegistry::DeleteKey(const std::string& key) {
+  const std::string k = NormalizeRegistryKey(key);
+  std::erase_if(Keys_, [&](const auto& entry) { return entry.first == k || entry.first.starts_with(k + "\\"); });
+}
+
 }  // namespace quenby
