@@ -58,7 +58,8 @@ TBaseOptions::~TBaseOptions() {
   SetGlobStrings(nullptr);
 }
 
-void TBaseOptions::ChangeLanguage(const std::string& fileName) {
+void TBaseOptions::ChangeLanguage(const std::string& requested) {
+  const std::string fileName = requested;  // may be LanguageFile_ itself, which changes below
   const std::string loaded = GlobStrings()->LoadedFile();
   if (fileName.empty() || fileName == loaded) return;
   LanguageFile_ = loaded;
