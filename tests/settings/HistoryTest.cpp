@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "settings/BaseOptions.h"
 #include "settings/History.h"
+#include "settings/IniRegistry.h"
 
 namespace quenby {
 namespace {
@@ -81,6 +83,19 @@ TEST(HistoryFailures, RegistryFailuresAreIgnored) {
   EXPECT_NO_THROW(list.Add("x"));
   EXPECT_NO_THROW(list.Clear());
   EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(HistoryOnDisk, ClearRemovesEveryListFromTheFileAndKeepsTheRest) {
+  test::TTempDir dir;
+  TIniRegistry registry(dir / "registry.ini");
+  registry.WriteString(kProgramKey, "LanguageFile", "/x/english.ini");
+  THistory list(registry, kProgramKey);
+  list.MoveToTop("Find", "a");
+  list.MoveToTop("Path", "b");
+  list.Clear();
+  const TIniRegistry reread(dir / "registry.ini");
+  EXPECT_FALSE(reread.KeyExists(kHistoryKey));
+  EXPECT_EQ(reread.ReadString(kProgramKey, "LanguageFile"), "/x/english.ini");
 }
 
 }  // namespace
