@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "settings/BaseOptions.h"
+#include "settings/FileDialogFilter.h"
 #include "settings/GlobStrings.h"
 #include "settings/LanguageKeys.h"
 #include "settings/ShippedFiles.h"
@@ -167,6 +168,17 @@ TEST_F(Language, ChangeLanguageRemembersOnlyAFileThatLoaded) {
   EXPECT_EQ(OkText(), u"Okay");
   EXPECT_EQ(registry.ReadString(kProgramKey, "LanguageFile"), Dir / "other.ini");
   EXPECT_EQ(dialogs.Shown.size(), 2u);
+}
+
+TEST_F(Language, FileDialogFiltersInQtForm) {
+  test::WriteAll(
+      Dir / "l.ini",
+      "[FileExt]\neml=Messages (*.eml)\nold=Old|*.mbx;*.mbox|Any|*.*\nall=All files|*.*\n");
+  LoadLanguage(Dir / "l.ini");
+  EXPECT_EQ(FileDialogFilter({u"eml", u"missing", u"old"}),
+            u"Messages (*.eml);;Old (*.mbx *.mbox);;Any (*)");
+  EXPECT_EQ(FileDialogFilter({u"all"}), u"All files (*)");
+  EXPECT_EQ(FileDialogFilter({}), u"");
 }
 
 }  // namespace
