@@ -1,8 +1,6 @@
 #include "settings/Options.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/Errors.h"
@@ -47,10 +45,12 @@ std::string ReadOr(const IRegistry& registry, const char* key, const char* name)
   }
 }
 
-bool MakeFolder(const std::string& folder) {
+// The reason when the folder is not there afterwards, else empty.
+std::string MakeFolder(const std::string& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  return std::filesystem::is_directory(folder, ec);
+  if (std::filesystem::is_directory(folder)) return {};
+  return ec ? ec.message() : std::string("not a folder");
 }
 
 std::string Trimmed(std::string_view text) {
@@ -159,11 +159,11 @@ void TOptions::SetAdvertismentLevel(std::int32_t level) {
   if (level >= 11 && level <= 100) AdvertismentLevel_ = level;
 }
 
-bool TOptions::UseFolder(const std::string& folder) {
-  if (!MakeFolder(folder)) return false;
+std::string TOptions::UseFolder(const std::string& folder) {
+  if (std::string reason = MakeFolder(folder); !reason.empty()) return reason;
   OptionsFolder_ = IncludeTrailingBackslash(folder);
   SetOptionsFile(OptionsFolder_ + "options.ini");
-  return true;
+  return {};
 }
 
 bool TOptions::LocateOptionsFolder(const std::string& explicitDir) {
@@ -171,14 +171,14 @@ bool TOptions::LocateOptionsFolder(const std::string& explicitDir) {
   if (given.empty())
     if (const char* env = std::getenv("QUENBY_OPTIONS_DIR")) given = env;
   if (!given.empty()) {
-    if (!UseFolder(given))
-      throw EStreamError(TStreamErrorKind::CannotCreate, given, "cannot make the folder");
+    if (std::string reason = UseFolder(given); !reason.empty())
+      throw EStreamError(TStreamErrorKind::CannotCreate, given, reason);
     return true;
   }
   // A stored folder that vanished (a wiped home, an unmounted disk) is made
   // again; when that fails the user picks another instead of a dead end.
   const std::string stored = ReadOr(Registry(), kProgramKey, "OptionsPath");
-  if (!stored.empty() && UseFolder(stored)) return true;
+  if (!stored.empty() && UseFolder(stored).empty()) return true;
 
   std::string proposal = SpecialFolder(TSpecialFolder::Config);
   if (proposal.empty()) proposal = SpecialFolder(TSpecialFolder::Documents);
@@ -190,10 +190,10 @@ bool TOptions::LocateOptionsFolder(const std::string& explicitDir) {
     const std::optional<std::string> chosen =
         Dialogs().BrowseForFolder(LangText(lang::para_copier::OptionsFolderTitle), proposal);
     if (!chosen) return false;
-    if (UseFolder(*chosen)) break;
-    Dialogs().ShowFileError(
-        *chosen, std::make_exception_ptr(
-                     EStreamError(TStreamErrorKind::CannotCreate, *chosen, std::strerror(EACCES))));
+    const std::string reason = UseFolder(*chosen);
+    if (reason.empty()) break;
+    Dialogs().ShowFileError(*chosen, std::make_exception_ptr(EStreamError(
+                                         TStreamErrorKind::CannotCreate, *chosen, reason)));
   }
   try {
     Registry().WriteString(kProgramKey, "OptionsPath", ExcludeTrailingBackslash(OptionsFolder_));

@@ -114,7 +114,7 @@ class TOptions : public TBaseOptions {
   void SetAdvertismentLevel(std::int32_t level);  // outside 11..100: unchanged
 
  private:
-  bool UseFolder(const std::string& folder);
+  std::string UseFolder(const std::string& folder);  // the reason it cannot be used, or empty
 
   std::string MailerId_;
   THistory History_;

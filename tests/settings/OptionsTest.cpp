@@ -66,10 +66,12 @@ TEST_F(Options, ChosenFolderIsRememberedAndMadeAgainWhenItVanished) {
 TEST_F(Options, StoredFolderThatCannotBeMadeIsAskedFor) {
   test::WriteAll(Dir / "a-file", "x");
   Registry.WriteString(kProgramKey, "OptionsPath", Dir / "a-file/options");
+  Dialogs.Folders.push_back(Dir / "a-file/again");  // refused too: shown, then asked again
   Dialogs.Folders.push_back(Dir / "other");
   auto options = Make();
   ASSERT_TRUE(options->LocateOptionsFolder());
   EXPECT_EQ(options->OptionsFolder(), Dir / "other/");
+  EXPECT_EQ(Dialogs.Shown, (std::vector<std::string>{"file error: " + Dir / "a-file/again"}));
   EXPECT_EQ(Registry.ReadString(kProgramKey, "OptionsPath"), Dir / "other");
 }
 
