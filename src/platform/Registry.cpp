@@ -63,7 +63,10 @@ void TMemoryRegistry::WriteString(const std::string& key, const std::string& nam
 
 void TMemoryRegistry::DeleteKey(const std::string& key) {
   const std::string k = NormalizeRegistryKey(key);
-  std::erase_if(Keys_, [&](const auto& entry) { return entry.first == k || entry.first.starts_with(k + "\\"); });
+  const std::string below = k + "\\";
+  std::erase_if(Keys_, [&](const auto& entry) {
+    return entry.first == k || entry.first.starts_with(below);
+  });
 }
 
 }  // namespace quenby

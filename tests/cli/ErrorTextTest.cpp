@@ -2,9 +2,9 @@
 
 #include <fstream>
 
+#include "DbxFixture.h"
 #include "cli/ErrorText.h"
 #include "settings/GlobStrings.h"
-#include "DbxFixture.h"
 
 namespace quenby::cli {
 namespace {
