@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 
 #include "TestNames.h"
 #include "controls/FileError.h"
+#include "controls/GlobDataModule.h"
 #include "controls/MenuTranslation.h"
 #include "controls/MessageForm.h"
 #include "controls/MessageLayout.h"
@@ -223,6 +225,37 @@ TEST_F(MessageBox, ShellFailuresAreShownWithTheirText) {
             (QStringList{
                 QStringLiteral("The file was not found.\r\n/m/a.eml"),
                 QStringLiteral("No program is associated with this type of file.\r\n/m/a.eml")}));
+}
+
+class TTargetEdit : public QLineEdit, public IActionTarget {
+ public:
+  int Executed = 0;
+  bool ExecuteAction(QAction*) override { return ++Executed > 0; }
+  bool UpdateAction(QAction* action) override {
+    action->setEnabled(true);
+    return true;
+  }
+};
+
+TEST_F(MessageBox, SharedActionsGoToTheFocusedControl) {
+  QWidget window;
+  auto* edit = new TTargetEdit;
+  edit->setParent(&window);
+  auto* plain = new QLineEdit(&window);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  TGlobDataModule module;
+  QAction copy(QStringLiteral("Copy"));
+  module.AddRoutedAction(&copy);
+  edit->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == edit; }));
+  copy.trigger();
+  EXPECT_EQ(edit->Executed, 1);
+  EXPECT_TRUE(copy.isEnabled());
+  plain->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == plain; }));
+  EXPECT_FALSE(copy.isEnabled()) << "no control takes it";
+  EXPECT_FALSE(module.Execute(&copy));
 }
 
 }  // namespace
