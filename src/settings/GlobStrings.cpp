@@ -1,5 +1,7 @@
 #include "settings/GlobStrings.h"
 
+#include <atomic>
+#include <mutex>
 #include <utility>
 
 namespace quenby {
@@ -10,9 +12,12 @@ constexpr std::array<std::u16string_view, static_cast<std::size_t>(TLangSection:
     kCachedNames = {u"CopyRight", u"Common", u"Error", u"ShellError",
                     u"Options",   u"Menu",   u"Hint",  u"ParaCopier"};
 
-// Readers take a snapshot with an atomic load; the language table is
-// replaced whole on the user-interface thread.
-std::atomic<std::shared_ptr<const TGlobStrings>> Current{std::make_shared<const TGlobStrings>()};
+// Readers copy the pointer under the mutex and read the table without it;
+// the table is replaced whole on the user-interface thread. (A mutex, not
+// std::atomic<std::shared_ptr>: libstdc++ 12's lock bit is invisible to
+// ThreadSanitizer.)
+std::mutex CurrentMutex;
+std::shared_ptr<const TGlobStrings> Current = std::make_shared<const TGlobStrings>();
 std::atomic<bool> Translating{false};
 
 }  // namespace
@@ -26,7 +31,8 @@ void TGlobStrings::LoadFile(const std::string& fileName) {
 }
 
 std::shared_ptr<const TGlobStrings> GlobStrings() {
-  return Current.load();
+  std::lock_guard guard(CurrentMutex);
+  return Current;
 }
 
 void LoadLanguage(const std::string& fileName) {
@@ -37,7 +43,10 @@ void LoadLanguage(const std::string& fileName) {
 }
 
 void SetGlobStrings(std::shared_ptr<const TGlobStrings> table) {
-  Current.store(table ? std::move(table) : std::make_shared<const TGlobStrings>());
+  if (!table) table = std::make_shared<const TGlobStrings>();
+  std::lock_guard guard(CurrentMutex);
+  // The old table is freed outside the lock when this was its last holder.
+  std::swap(Current, table);
 }
 
 bool MenuTranslation() {

@@ -5,7 +5,6 @@
 // thread still reading the old one keeps it alive until it is done.
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
