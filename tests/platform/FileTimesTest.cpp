@@ -4,8 +4,13 @@
 #include <cstdlib>
 #include <ctime>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TestNames.h"
 #include "platform/FileTimes.h"
+#include "settings/TempDir.h"
 
 namespace quenby {
 namespace {
@@ -91,6 +96,23 @@ TEST_F(FileTimes, TimespecRoundTripKeepsTicks) {
   const timespec back = TimespecFromFileTime(FileTimeFromTimespec(t));
   EXPECT_EQ(back.tv_sec, t.tv_sec);
   EXPECT_EQ(back.tv_nsec, t.tv_nsec);
+}
+
+TEST_F(FileTimes, CopyFileTimesCarriesTheWriteTime) {
+  test::TTempDir dir;
+  test::WriteAll(dir / "from", "a");
+  test::WriteAll(dir / "to", "b");
+  const int from = ::open((dir / "from").c_str(), O_RDONLY);
+  const int to = ::open((dir / "to").c_str(), O_RDWR);
+  const timespec old[2] = {{0, UTIME_OMIT}, {946'684'800, 500}};  // 2000-01-01
+  ASSERT_EQ(::futimens(from, old), 0);
+  EXPECT_TRUE(CopyFileTimes(from, to));
+  ::close(from);
+  ::close(to);
+  EXPECT_EQ(ReadFileTimes(dir / "to").LastWrite, FileTimeFromTimespec(old[1]));
+  EXPECT_NE(ReadFileTimes(dir / "to").Creation, 0u);
+  EXPECT_EQ(ReadFileTimes(dir / "missing").LastWrite, 0u);
+  EXPECT_FALSE(CopyFileTimes(-1, -1));
 }
 
 }  // namespace
