@@ -1,6 +1,7 @@
 #include "cli/Tool.h"
 
 #include "cli/CommandLine.h"
+#include "cli/ErrorText.h"
 #include "cli/Help.h"
 #include "cli/Printer.h"
 #include "cli/Verbs.h"
@@ -33,6 +34,7 @@ int Execute(const TCommandLine& line, TPrinter& printer) {
 
 int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   TPrinter printer(out, err);
+  LoadToolLanguage();
   try {
     return Execute(ParseCommandLine(args), printer);
   } catch (const EUsage& e) {
@@ -44,7 +46,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     printer.Usage("Try 'quenby " + (verb.empty() ? "" : verb + " ") + "--help'.\n", true);
     return 2;
   } catch (const EStreamError& e) {
-    printer.Error(e.what());
+    printer.Error(StreamErrorText(e));
   } catch (const std::exception& e) {
     printer.Error(e.what());
   }

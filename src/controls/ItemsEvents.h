@@ -36,8 +36,7 @@ void AcceptPostedEvent(const QEvent* event);
 
 class TItemsEvent : public QEvent {
  public:
-  explicit TItemsEvent(int code, std::int32_t value = 0) : QEvent(EventType(code)), Value(value) {}
-  std::int32_t Value;
+  explicit TItemsEvent(int code) : QEvent(EventType(code)) {}
 };
 
 // A "sent" notification: the sender waits on the completion, which is

@@ -184,6 +184,7 @@ void TVirtualListView::UpdatingChanged(bool opening) {
 }
 
 void TVirtualListView::ItemsChanged() {
+  Poster_.ChangedQueued = false;  // a change after this point posts again
   SyncViewCount();
   RequestMeasure();
   Items_->Recount();
@@ -203,7 +204,8 @@ void TVirtualListView::customEvent(QEvent* event) {
       if (OnStatusText) OnStatusText(QString::fromStdU16String(Items_->StatusText()));
       break;
     case QUENBY_SET_COUNT:
-      TIndexListView::SetItemCount(static_cast<TItemsEvent*>(event)->Value);
+      Poster_.CountQueued = false;
+      TIndexListView::SetItemCount(Poster_.LatestCount);
       break;
     case QUENBY_REPAINT: RedrawVisible(); break;
     default: TIndexListView::customEvent(event);
@@ -252,6 +254,7 @@ void TVirtualListView::mouseDoubleClickEvent(QMouseEvent* event) {
 // ---- TPoster: runs on any thread, so it only posts ----
 
 void TVirtualListView::TPoster::PostNotification(int code) {
+  if (code == WM_ITEMS_CHANGED && ChangedQueued.exchange(true)) return;
   PostEvent(View_, new TItemsEvent(code));
 }
 
@@ -267,7 +270,8 @@ void TVirtualListView::TPoster::SetItemCount(std::int32_t count) {
 }
 
 void TVirtualListView::TPoster::PostItemCount(std::int32_t count) {
-  PostEvent(View_, new TItemsEvent(QUENBY_SET_COUNT, count));
+  LatestCount = count;
+  if (!CountQueued.exchange(true)) PostEvent(View_, new TItemsEvent(QUENBY_SET_COUNT));
 }
 
 void TVirtualListView::TPoster::PostFullRefresh() {

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,6 +66,14 @@ class TVirtualListView : public TIndexListView {
     void PostFullRefresh() override;
     void PostRepaintVisible() override;
     void ItemRemoved(const TVirtItem* item) override;
+
+    // A change notice or a count already queued is not queued again: the
+    // handler reads the collection's state when it runs, so one notice
+    // stands for all that came before it, and a loader that notifies
+    // faster than the view handles never floods the event queue.
+    std::atomic<bool> ChangedQueued{false};
+    std::atomic<bool> CountQueued{false};
+    std::atomic<std::int32_t> LatestCount{0};
 
    private:
     TVirtualListView* View_;

@@ -23,6 +23,8 @@ class IRegistry {
   virtual std::vector<std::string> SubKeys(const std::string& key) const = 0;
   virtual void WriteString(const std::string& key, const std::string& name,
                            const std::string& value) = 0;
+  // Removes the key with its values and sub-keys; nothing for a missing key.
+  virtual void DeleteKey(const std::string& key) = 0;
 };
 
 class TMemoryRegistry : public IRegistry {
@@ -33,6 +35,7 @@ class TMemoryRegistry : public IRegistry {
   std::vector<std::string> SubKeys(const std::string& key) const override;
   void WriteString(const std::string& key, const std::string& name,
                    const std::string& value) override;
+  void DeleteKey(const std::string& key) override;
 
  private:
   // Normalised key (lower case, no leading or trailing backslash) ->

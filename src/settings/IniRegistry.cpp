@@ -83,6 +83,26 @@ void TIniRegistry::WriteString(const std::string& key, const std::string& name, 
   }
 }
 
+void TIniRegistry::DeleteKey(const std::string& key) {
+  std::lock_guard guard(Mutex_);
+  const std::string folded = FoldKey(SectionOf(key));
+  const std::string before = File_.Text();
+  bool changed = false;
+  for (const std::string& section : File_.ReadSections()) {
+    const std::string name = FoldKey(section);
+    if (name != folded && !name.starts_with(folded + "\\")) continue;
+    File_.EraseSection(section);
+    changed = true;
+  }
+  if (!changed) return;
+  try {
+    File_.UpdateFile();
+  } catch (...) {
+    File_.SetText(before);
+    throw;
+  }
+}
+
 std::int64_t ReadRegistryInteger(const IRegistry& registry, const std::string& key, const std::string& name,
                                  std::int64_t defaultValue) {
   std::int64_t value;

@@ -24,6 +24,8 @@ class TIniRegistry : public IRegistry {
   std::vector<std::string> SubKeys(const std::string& key) const override;
   // Creates the file's folder when needed; raises EStreamError (IniFile).
   void WriteString(const std::string& key, const std::string& name, const std::string& value) override;
+  // Raises EStreamError (IniFile) and keeps the key when the save fails.
+  void DeleteKey(const std::string& key) override;
 
   TIniFile& File() { return File_; }  // for tests: the write seam
 

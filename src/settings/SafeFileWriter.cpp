@@ -75,15 +75,6 @@ class TTempFile {
 
 }  // namespace
 
-std::string BackupFileName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
-      dot == (slash == std::string::npos ? 0 : slash + 1))
-    return path + ".~";
-  return path.substr(0, dot) + ".~" + path.substr(dot + 1);
-}
-
 void SaveFileWhole(const std::string& path, std::string_view bytes, const TSafeWriteOptions& options) {
   const auto fail = [&](const char* step) {
     throw EStreamError(options.ErrorKind, path, std::string(step) + ": " + std::strerror(errno));

@@ -9,11 +9,9 @@
 #include <string_view>
 
 #include "platform/Errors.h"
+#include "platform/Paths.h"  // BackupFileName
 
 namespace quenby {
-
-// "options.ini" -> "options.~ini"; a name without extension gets ".~".
-std::string BackupFileName(const std::string& path);
 
 // Writes size bytes to the descriptor; returns how many it wrote, or -1 with
 // errno set. Tests replace it to fail part-way.

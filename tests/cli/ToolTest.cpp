@@ -59,9 +59,9 @@ const TUsageCase kUsageCases[] = {
     {"VerbHelp", {"show", "--help"}, 0, ""},
     {"Version", {"--version"}, 0, ""},
     {"MissingFile", {"dbx-records", "/nonexistent/Inbox.dbx"}, 1,
-     "quenby: cannot open file: /nonexistent/Inbox.dbx (No such file or directory)"},
+     "quenby: The file cannot be opened: /nonexistent/Inbox.dbx (No such file or directory)"},
     {"NoMessageWithKey", {"show", kInbox, "7"}, 1,
-     "quenby: stream error: " + kInbox + " (no message with index 7)"},
+     "quenby: The file is damaged or of another kind: " + kInbox + " (no message with index 7)"},
     {"OptionsAfterDashDash", {"show", "--", kInbox, "2"}, 0, ""},
 };
 
