@@ -50,9 +50,10 @@ TOEFile::TOEFile(std::string storePath) : StorePath_(std::move(storePath)) {}
 void TOEFile::OpenFile(const std::string& fullName) {
   if (fullName == FullName() && File_.IsOpen() && !File_.ChangedOnDisk()) return;
   if (fullName != FullName()) {
-    const std::filesystem::path path(fullName);
-    StorePath_ = path.has_parent_path() ? path.parent_path().string() + "/" : std::string();
-    FileName_ = path.filename().string();
+    // The folder part keeps its trailing '/' ("/" for a file at the root).
+    const std::size_t slash = fullName.rfind('/');
+    StorePath_ = slash == std::string::npos ? std::string() : fullName.substr(0, slash + 1);
+    FileName_ = fullName.substr(slash == std::string::npos ? 0 : slash + 1);
   }
   Reopen();
 }

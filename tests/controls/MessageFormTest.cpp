@@ -21,7 +21,7 @@
 #include "platform/Shell.h"
 #include "settings/GlobStrings.h"
 #include "settings/OptionsDialogs.h"
-#include "settings/TempDir.h"
+#include "TempDir.h"
 
 namespace quenby {
 namespace {

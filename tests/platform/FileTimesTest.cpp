@@ -10,7 +10,7 @@
 
 #include "TestNames.h"
 #include "platform/FileTimes.h"
-#include "settings/TempDir.h"
+#include "TempDir.h"
 
 namespace quenby {
 namespace {

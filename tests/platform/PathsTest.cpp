@@ -8,7 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "settings/TempDir.h"
+#include "TempDir.h"
 
 namespace quenby {
 namespace {

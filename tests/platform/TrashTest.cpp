@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/Shell.h"
-#include "settings/TempDir.h"
+#include "TempDir.h"
 
 namespace quenby {
 namespace {

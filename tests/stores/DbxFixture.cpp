@@ -9,17 +9,6 @@
 
 namespace quenby::test {
 
-TTempDir::TTempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quenby-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  Path_ = pattern + "/";
-}
-
-TTempDir::~TTempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(Path_, ignored);
-}
-
 TDbxRead ReadAll(TOEFile& file) {
   TDbxRead out;
   file.OnMessage = [&](std::unique_ptr<Toe5_MessageInfo> info) { out.Messages.push_back(*info); };

@@ -6,23 +6,11 @@
 #include <vector>
 
 #include "DbxWriter.h"
+#include "TempDir.h"
 #include "platform/Errors.h"
 #include "stores/OEFile.h"
 
 namespace quenby::test {
-
-// A private folder that is removed with the object.
-class TTempDir {
- public:
-  TTempDir();
-  ~TTempDir();
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  const std::string& Path() const { return Path_; }  // ends with '/'
-
- private:
-  std::string Path_;
-};
 
 struct TDbxRead {
   std::vector<Toe5_MessageInfo> Messages;

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
 #include "TestNames.h"
 #include "transfer/InotifyHub.h"
 #include "transfer/MonitorFolders.h"
@@ -22,14 +23,10 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-class TTempDir {
- public:
-  TTempDir() {
-    char pattern[] = "/tmp/quenby-monitor-XXXXXX";
-    Path = ::mkdtemp(pattern);
-  }
-  ~TTempDir() { fs::remove_all(Path); }
-  fs::path Path;
+// A watched folder.
+struct TTempDir {
+  test::TTempDir Dir;
+  fs::path Path{Dir.Path()};
 };
 
 void Touch(const fs::path& p) { std::ofstream(p) << "x"; }

@@ -1,9 +1,11 @@
 #pragma once
-// A private folder for one test, removed with its content afterwards.
+// A private folder for one test (mkdtemp), removed with its content
+// afterwards. Path() ends with '/'.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace quenby::test {
@@ -11,17 +13,18 @@ namespace quenby::test {
 class TTempDir {
  public:
   TTempDir() {
-    std::string name = (std::filesystem::temp_directory_path() / "quenby-ini-XXXXXX").string();
-    Path_ = ::mkdtemp(name.data()) ? name : std::string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "quenby-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    Path_ = pattern + "/";
   }
   ~TTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(Path_, ec);
+    std::error_code ignored;
+    std::filesystem::remove_all(Path_, ignored);
   }
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
-  std::string operator/(const std::string& name) const { return Path_ + "/" + name; }
   const std::string& Path() const { return Path_; }
+  std::string operator/(const std::string& name) const { return Path_ + name; }
 
  private:
   std::string Path_;
