@@ -1,7 +1,6 @@
 #include "stores/OEFile.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "platform/Errors.h"
 #include "stores/DbxLayout.h"
