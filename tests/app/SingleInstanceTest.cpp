@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -14,12 +15,16 @@ class SingleInstanceTest : public ::testing::Test {
     ASSERT_TRUE(Runtime_.isValid());
     Env_ = QProcessEnvironment::systemEnvironment();
     Env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), Runtime_.path());
+    Env_.insert(QStringLiteral("XDG_CONFIG_HOME"), Runtime_.filePath(QStringLiteral("config")));
+    Env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    Env_.insert(QStringLiteral("QUENBY_MESSAGE_BOX_ANSWER"), QStringLiteral("default"));
   }
 
-  std::unique_ptr<QProcess> Start(const QStringList& args = {}) {
+  std::unique_ptr<QProcess> Start(const QStringList& args = {},
+                                  const char* program = QUENBY_INSTANCE_PROBE) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(Env_);
-    process->start(QStringLiteral(QUENBY_INSTANCE_PROBE), args);
+    process->start(QString::fromUtf8(program), args);
     EXPECT_TRUE(process->waitForStarted());
     return process;
   }
@@ -35,22 +40,35 @@ class SingleInstanceTest : public ::testing::Test {
 
 struct TRequestCase {
   const char* Name;
+  const char* Second;  // the program started second
   QStringList Args;
   const char* Received;
+  const char* SecondSays;
 };
 
 TEST_F(SingleInstanceTest, SecondStartHandsItsRequestToTheFirstAndEnds) {
   const TRequestCase cases[] = {
-      {"activate", {}, "activate"},
-      {"path", {QStringLiteral("/mail/Inbox ü.dbx")}, "open /mail/Inbox ü.dbx"},
+      {"activate", QUENBY_INSTANCE_PROBE, {}, "activate", "second"},
+      {"path",
+       QUENBY_INSTANCE_PROBE,
+       {QStringLiteral("/mail/Inbox ü.dbx")},
+       "open /mail/Inbox ü.dbx",
+       "second"},
+      {"the program activates", QUENBY_MAILER, {}, "activate", ""},
+      {"the program hands its path",
+       QUENBY_MAILER,
+       {QStringLiteral("/mail/Sent")},
+       "open /mail/Sent",
+       ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     auto first = Start();
     ASSERT_EQ(FirstLine(*first), "first");
-    auto second = Start(c.Args);
+    auto second = Start(c.Args, c.Second);
     ASSERT_TRUE(second->waitForFinished(10000));
-    EXPECT_EQ(second->readAllStandardOutput().trimmed(), "second");
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(second->readAllStandardOutput().trimmed(), QByteArray(c.SecondSays));
     ASSERT_TRUE(first->waitForFinished(10000));
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_EQ(first->readAllStandardOutput().trimmed(), QByteArray(c.Received));
@@ -72,6 +90,21 @@ TEST_F(SingleInstanceTest, LockOfAKilledInstanceIsTakenOver) {
   EXPECT_EQ(third->readAllStandardOutput().trimmed(), "second");
   ASSERT_TRUE(next->waitForFinished(10000));
   EXPECT_EQ(next->readAllStandardOutput().trimmed(), "activate");
+}
+
+// With no window class that can show a store, a start says so and ends
+// instead of staying as an invisible process, and releases its lock.
+TEST_F(SingleInstanceTest, ProgramWithNothingToShowEndsAndReleasesTheLock) {
+  QTemporaryDir options;
+  auto mailer = Start({QStringLiteral("--options"), options.path()}, QUENBY_MAILER);
+  ASSERT_TRUE(mailer->waitForFinished(20000)) << mailer->readAllStandardError().constData();
+  EXPECT_EQ(mailer->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(mailer->exitCode(), 0) << mailer->readAllStandardError().constData();
+  EXPECT_TRUE(QDir(Runtime_.path()).entryList(QDir::Files | QDir::System).isEmpty());
+  auto next = Start();
+  EXPECT_EQ(FirstLine(*next), "first");
+  next->kill();
+  next->waitForFinished();
 }
 
 }  // namespace
