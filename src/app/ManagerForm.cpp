@@ -37,6 +37,9 @@ std::string TaskFormSection(int number) {
 TManagerForm::TManagerForm(std::string optionsFile, TPersistent* options)
     : OptionsFile_(std::move(optionsFile)), Options_(options) {
   setObjectName(QStringLiteral("ManagerForm"));
+  // Until a size is saved the desktop's own font size stands: the old
+  // default of 8 points would shrink the program on Linux desktops.
+  if (const int size = qRound(font().pointSizeF()); size > 0) FontSize_ = size;
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
     connect(app, &QApplication::focusChanged, this, &TManagerForm::FocusChanged);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // SIGTERM and SIGHUP (a logout without session management, a kill) reach
 // the GUI thread through a self-pipe: the handler only writes one byte,
-// which is async-signal-safe, and a socket notifier runs the save.
+// which is async-signal-safe, and a socket notifier runs the save. One
+// instance per process: the pipe is the handler's, hence process-wide.
 
 #include <QObject>
 #include <QSocketNotifier>

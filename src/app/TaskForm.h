@@ -17,6 +17,9 @@ class TTaskForm : public QMainWindow {
   Q_OBJECT
 
  public:
+  // Registers the window. Its caption is read only when the manager
+  // renumbers: a derived window calls Manager().RenumberWindows() once its
+  // caption is known (RestoreWindows does so at its end).
   explicit TTaskForm(TManagerForm& manager);
   ~TTaskForm() override;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -138,6 +139,27 @@ TEST_F(ManagerFormTest, SavedWindowsComeBackWithTheirNumbersAndGeometry) {
   delete manager->TaskWindows()[0];
   EXPECT_EQ(menu->actions().size(), 2);
   EXPECT_EQ(manager->TaskWindows()[1]->windowTitle(), QStringLiteral("Quenby Mailer 2: Sent"));
+}
+
+TEST_F(ManagerFormTest, SavedFontReachesEveryWindowAndAFirstRunKeepsTheDesktopSize) {
+  const int desktopSize = qRound(QApplication::font().pointSizeF());
+  {
+    auto manager = NewManager();
+    manager->RestoreWindows();  // no file yet
+    EXPECT_EQ(manager->FontSize(), desktopSize);
+  }
+  WriteAll(File_,
+           "[TaskForm\\ManagerForm]\nFontName=DejaVu Serif\nFontSize=17\nFormsCount=2\n"
+           "[TaskForm\\ 0]\nClassName=TTestForm\n[TaskForm\\ 1]\nClassName=TTestForm\n");
+  auto manager = NewManager();
+  manager->RestoreWindows();
+  ASSERT_EQ(manager->TaskWindows().size(), 2u);
+  for (TTaskForm* window : manager->TaskWindows()) {
+    EXPECT_EQ(window->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(window->font().pointSize(), 17);
+  }
+  manager->SetFontSize(0);  // ignored
+  EXPECT_EQ(manager->FontSize(), 17);
 }
 
 struct TDamageCase {
