@@ -2,8 +2,12 @@
 // request and ends; a lock left by a killed process is taken over.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/time.h>
+
+#include <ctime>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -90,6 +94,24 @@ TEST_F(SingleInstanceTest, LockOfAKilledInstanceIsTakenOver) {
   EXPECT_EQ(third->readAllStandardOutput().trimmed(), "second");
   ASSERT_TRUE(next->waitForFinished(10000));
   EXPECT_EQ(next->readAllStandardOutput().trimmed(), "activate");
+}
+
+// A first instance running for hours keeps its lock, whatever its age.
+TEST_F(SingleInstanceTest, OldLockOfARunningInstanceIsNotTakenOver) {
+  auto first = Start();
+  ASSERT_EQ(FirstLine(*first), "first");
+  const QStringList locks =
+      QDir(Runtime_.path()).entryList({QStringLiteral("*.lock")}, QDir::Files);
+  ASSERT_EQ(locks.size(), 1);
+  const QByteArray lock = QFile::encodeName(Runtime_.filePath(locks.front()));
+  const timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimes(lock.constData(), hourAgo), 0);
+
+  auto second = Start();
+  ASSERT_TRUE(second->waitForFinished(10000));
+  EXPECT_EQ(second->readAllStandardOutput().trimmed(), "second");
+  ASSERT_TRUE(first->waitForFinished(10000));
+  EXPECT_EQ(first->readAllStandardOutput().trimmed(), "activate");
 }
 
 // With no window class that can show a store, a start says so and ends
