@@ -6,8 +6,10 @@
 #include "app/ManagerForm.h"
 #include "app/SessionSignals.h"
 #include "app/SingleInstance.h"
+#include "controls/FileError.h"
 #include "controls/MessageForm.h"
 #include "controls/QtOptionsDialogs.h"
+#include "platform/Errors.h"
 #include "platform/Version.h"
 #include "settings/GlobStrings.h"
 #include "settings/IniRegistry.h"
@@ -39,6 +41,9 @@ void ShowFailure(std::exception_ptr failure) {
   try {
     std::rethrow_exception(failure);
   } catch (const ECancelled&) {
+  } catch (const EStreamError& error) {
+    // Worded by its language text, with the file it concerns.
+    ShowFileError(error.Path(), std::current_exception());
   } catch (const std::exception& error) {
     ShowError(QString::fromUtf8(error.what()));
   } catch (...) {

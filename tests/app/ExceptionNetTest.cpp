@@ -9,6 +9,7 @@
 
 #include "app/MailerApp.h"
 #include "controls/MessageForm.h"
+#include "platform/Errors.h"
 #include "settings/OptionsDialogs.h"
 
 namespace quenby {
@@ -17,9 +18,11 @@ namespace {
 class TThrowing : public QObject {
  public:
   bool Cancel = false;
+  bool Stream = false;
   bool event(QEvent* event) override {
     if (event->type() != QEvent::User) return QObject::event(event);
     if (Cancel) throw ECancelled();
+    if (Stream) throw EStreamError(TStreamErrorKind::CannotOpen, "/mail/Inbox.dbx", "gone");
     throw std::runtime_error("the store went away");
   }
 };
@@ -35,15 +38,18 @@ TEST(ExceptionNetTest, EscapingFailureIsShownAndTheLoopGoesOn) {
     shown.push_back(box.MessageLabel()->text());
     return box.DefaultResult();
   });
-  TThrowing failing, cancelling;
+  TThrowing failing, cancelling, streamFailing;
+  streamFailing.Stream = true;
   cancelling.Cancel = true;
   QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
   QCoreApplication::postEvent(&cancelling, new QEvent(QEvent::User));
+  QCoreApplication::postEvent(&streamFailing, new QEvent(QEvent::User));
   QTimer::singleShot(0, &app, [] { QCoreApplication::exit(7); });
   EXPECT_EQ(app.exec(), 7);
   SetMessageBoxAnswerer({});
-  ASSERT_EQ(shown.size(), 1u);
+  ASSERT_EQ(shown.size(), 2u);
   EXPECT_TRUE(shown[0].contains(QStringLiteral("the store went away")));
+  EXPECT_TRUE(shown[1].contains(QStringLiteral("/mail/Inbox.dbx"))) << shown[1].toStdString();
 }
 
 }  // namespace
