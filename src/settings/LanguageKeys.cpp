@@ -51,6 +51,7 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     Numbered(kShellError, 11),
     Numbered(kShellError, 12),
     para_copier::OptionsFolderTitle,
+    startup::NoStoreWindow,
 });
 
 }  // namespace

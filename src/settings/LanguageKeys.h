@@ -58,6 +58,10 @@ namespace para_copier {
 inline constexpr TLangKey OptionsFolderTitle = Numbered(u"ParaCopier", 100);
 }  // namespace para_copier
 
+namespace startup {
+inline constexpr TLangKey NoStoreWindow = Named(u"Startup", u"NoStoreWindow");
+}  // namespace startup
+
 // Every key above, the six stream error texts and the shell error texts.
 std::span<const TLangKey> AllLanguageKeys();
 
