@@ -37,6 +37,7 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     error::CannotDelete,
     error::RenameFailed,
     error::DroppedOnOwnFolder,
+    error::DropRefused,
     Numbered(kShellError, 0),
     Numbered(kShellError, 1),
     Numbered(kShellError, 2),

@@ -52,6 +52,7 @@ inline constexpr std::u16string_view kSection = u"Error";
 inline constexpr TLangKey CannotDelete = Numbered(kSection, 11);
 inline constexpr TLangKey RenameFailed = Numbered(kSection, 21);
 inline constexpr TLangKey DroppedOnOwnFolder = Numbered(kSection, 29);
+inline constexpr TLangKey DropRefused = Numbered(kSection, 40);
 }  // namespace error
 
 namespace para_copier {
