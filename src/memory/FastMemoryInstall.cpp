@@ -58,10 +58,8 @@ void FlushAtThreadEnd(void*) noexcept {
   tCache.State = csDone;
 }
 
-// The stock, when this thread may use it.
-TThreadCache* Cache() noexcept {
-  if (tCache.State == csLive) [[likely]]
-    return &tCache.Cache;
+// A thread's first use registers its stock for draining at the thread's end.
+__attribute__((noinline)) TThreadCache* StartCache() noexcept {
   if (tCache.State == csDone) return nullptr;
   static const bool keyMade = pthread_key_create(&gCacheKey, FlushAtThreadEnd) == 0;
   // The value only has to be non-nil for the destructor to run.
@@ -71,6 +69,13 @@ TThreadCache* Cache() noexcept {
   }
   tCache.State = csLive;
   return &tCache.Cache;
+}
+
+// The stock, when this thread may use it.
+inline TThreadCache* Cache() noexcept {
+  if (tCache.State == csLive) [[likely]]
+    return &tCache.Cache;
+  return StartCache();
 }
 
 void* TryAllocate(std::size_t n) noexcept {

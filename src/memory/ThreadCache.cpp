@@ -1,22 +1,10 @@
 #include "memory/ThreadCache.h"
 
-#include <cstring>
-
 namespace quenby {
 namespace {
 
 constexpr std::size_t kBigHeader = TFastMemBig::kHeader;
 constexpr std::size_t kUnit = TFastMemBig::kUnit;
-
-std::uint32_t Load(std::uintptr_t address) noexcept {
-  std::uint32_t value;
-  std::memcpy(&value, reinterpret_cast<const void*>(address), sizeof value);
-  return value;
-}
-
-void Store(std::uintptr_t address, std::uint32_t value) noexcept {
-  std::memcpy(reinterpret_cast<void*>(address), &value, sizeof value);
-}
 
 }  // namespace
 
@@ -34,17 +22,6 @@ std::size_t TThreadCache::TotalCount() const noexcept {
   std::size_t total = 0;
   for (const TBin& bin : Bins_) total += bin.Count;
   return total;
-}
-
-void* TThreadCache::Get(TFastMemory& memory, std::size_t n) noexcept {
-  const int c = kClassOfSize[n];
-  TBin& bin = Bins_[c];
-  if (bin.Head == kNil && !Refill(memory, c)) return nullptr;
-  const std::uintptr_t block = memory.PageHeap().FromLink(bin.Head);
-  bin.Head = Load(block);
-  --bin.Count;
-  Store(block + 4, 0);  // so that the next release of it finds no mark
-  return reinterpret_cast<void*>(block);
 }
 
 int TThreadCache::Free(TFastMemory& memory, void* p) noexcept {

@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "memory/FastMemory.h"
 
@@ -37,7 +38,15 @@ class TThreadCache {
   TThreadCache& operator=(const TThreadCache&) = delete;
 
   // A block for n bytes, 1 to kMaxSize; nil when the heaps have no memory.
-  void* Get(TFastMemory& memory, std::size_t n) noexcept;
+  void* Get(TFastMemory& memory, std::size_t n) noexcept {
+    TBin& bin = Bins_[kClassOfSize[n]];
+    if (bin.Head == kNil && !Refill(memory, kClassOfSize[n])) return nullptr;
+    const std::uintptr_t block = memory.PageHeap().FromLink(bin.Head);
+    bin.Head = Load(block);
+    --bin.Count;
+    Store(block + 4, 0);  // so that the next release of it finds no mark
+    return reinterpret_cast<void*>(block);
+  }
   // Releases a block of the manager's region, as FastFreeMem does: 0 done,
   // 1 refused (not a block in use).
   int Free(TFastMemory& memory, void* p) noexcept;
@@ -82,6 +91,14 @@ class TThreadCache {
     return classes;
   }();
 
+  static std::uint32_t Load(std::uintptr_t address) noexcept {
+    std::uint32_t value;
+    std::memcpy(&value, reinterpret_cast<const void*>(address), sizeof value);
+    return value;
+  }
+  static void Store(std::uintptr_t address, std::uint32_t value) noexcept {
+    std::memcpy(reinterpret_cast<void*>(address), &value, sizeof value);
+  }
   static std::uint32_t Key(const TPageHeap& pages) noexcept;
   bool Refill(TFastMemory& memory, int cacheClass) noexcept;
   void Drain(TFastMemory& memory, int cacheClass, std::uint32_t count) noexcept;
