@@ -104,6 +104,25 @@ void* TFastMemBig::BigGetMem(std::size_t n) {
   if (n > Pages_.RegionSize()) return nullptr;  // also keeps the rounding below from overflowing
   const std::size_t r = BlockSizeFor(n);
   std::lock_guard guard(Lock_);
+  const std::uintptr_t block = GetLocked(r);
+  return block ? reinterpret_cast<void*>(block + kHeader) : nullptr;
+}
+
+std::uint32_t TFastMemBig::BigGetBatch(std::size_t n, void** out, std::uint32_t count) {
+  const std::size_t r = BlockSizeFor(n);
+  if (r > kPage) return 0;
+  std::lock_guard guard(Lock_);
+  std::uint32_t taken = 0;
+  for (; taken < count; ++taken) {
+    const std::uintptr_t block = GetLocked(r);
+    if (!block) break;
+    out[taken] = reinterpret_cast<void*>(block + kHeader);
+  }
+  return taken;
+}
+
+// A block of r bytes (a multiple of the unit) marked in use; 0 when no page is left.
+std::uintptr_t TFastMemBig::GetLocked(std::size_t r) {
   std::uintptr_t block;
   std::size_t available;
   if (r > kPage) {
@@ -120,14 +139,14 @@ void* TFastMemBig::BigGetMem(std::size_t n) {
     block = reinterpret_cast<std::uintptr_t>(Pages_.AllocPages(1, pcBig));
     available = kPage;
   }
-  if (!block) return nullptr;
+  if (!block) return 0;
   if (available - r > kLargestSmaller) {
     SetInUse(block, r);
     File(block + r, available - r);
   } else {
     SetInUse(block, available);
   }
-  return reinterpret_cast<void*>(block + kHeader);
+  return block;
 }
 
 // Files a free extent, merged with its free neighbours in the same page. The
@@ -219,6 +238,14 @@ int TFastMemBig::BigFreeMem(void* p) noexcept {
     Pages_.FreePages(reinterpret_cast<void*>(rest), 1);
   File(rest, restSize);
   return 0;
+}
+
+void TFastMemBig::BigFreeBatch(void* const* blocks, std::uint32_t count) {
+  std::lock_guard guard(Lock_);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uintptr_t block = reinterpret_cast<std::uintptr_t>(blocks[i]) - kHeader;
+    File(block, std::size_t{Load(block)} * kUnit);
+  }
 }
 
 bool TFastMemBig::BigResize(void*& p, std::size_t n, std::size_t& oldUsable) {

@@ -43,6 +43,13 @@ class TFastMemBig {
   // resized already. oldUsable receives the block's usable size before.
   bool BigResize(void*& p, std::size_t n, std::size_t& oldUsable);
 
+  // Up to count blocks for n bytes each (n within one page), taken under a
+  // single lock: the number written to out.
+  std::uint32_t BigGetBatch(std::size_t n, void** out, std::uint32_t count);
+  // Releases one-page blocks in use, under a single lock; the caller has
+  // checked each as BigFreeMem does.
+  void BigFreeBatch(void* const* blocks, std::uint32_t count);
+
   static constexpr std::size_t BlockSizeFor(std::size_t n) {
     return (n + kOverhead + kUnit - 1) & ~(kUnit - 1);
   }
@@ -72,6 +79,7 @@ class TFastMemBig {
   static void Store(std::uintptr_t address, std::uint32_t value) noexcept;
   static void SetInUse(std::uintptr_t block, std::size_t size) noexcept;
 
+  std::uintptr_t GetLocked(std::size_t r);
   void File(std::uintptr_t block, std::size_t size);
   void Link(std::uintptr_t block, int sizeClass) noexcept;
   void Unlink(std::uintptr_t block) noexcept;

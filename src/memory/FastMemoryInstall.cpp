@@ -12,7 +12,10 @@
 #include <cstring>
 #include <new>
 
+#include <pthread.h>
+
 #include "memory/FastMemoryInstall.h"
+#include "memory/ThreadCache.h"
 
 namespace quenby {
 namespace {
@@ -37,11 +40,55 @@ TFastMemory* Manager() noexcept {
   return manager;
 }
 
+// Each thread's stock of small blocks. It is plain data, so reaching it costs
+// no guard; the thread's end is caught by a key's destructor, which glibc
+// runs after the C++ thread_local destructors (those may still free), and
+// from then on the thread goes to the heaps directly. The main thread's
+// stock is never drained: its blocks stay in use until the process ends.
+enum TCacheState : unsigned char { csFresh, csLive, csDone };
+struct TCacheSlot {
+  TThreadCache Cache;
+  TCacheState State = csFresh;
+};
+constinit thread_local TCacheSlot tCache __attribute__((tls_model("initial-exec")));
+pthread_key_t gCacheKey;
+
+void FlushAtThreadEnd(void*) noexcept {
+  if (TFastMemory* manager = gManager.load(std::memory_order_acquire)) tCache.Cache.Flush(*manager);
+  tCache.State = csDone;
+}
+
+// A thread's first use registers its stock for draining at the thread's end.
+__attribute__((noinline)) TThreadCache* StartCache() noexcept {
+  if (tCache.State == csDone) return nullptr;
+  static const bool keyMade = pthread_key_create(&gCacheKey, FlushAtThreadEnd) == 0;
+  // The value only has to be non-nil for the destructor to run.
+  if (!keyMade || pthread_setspecific(gCacheKey, &tCache) != 0) {
+    tCache.State = csDone;
+    return nullptr;
+  }
+  tCache.State = csLive;
+  return &tCache.Cache;
+}
+
+// The stock, when this thread may use it.
+inline TThreadCache* Cache() noexcept {
+  if (tCache.State == csLive) [[likely]]
+    return &tCache.Cache;
+  return StartCache();
+}
+
 void* TryAllocate(std::size_t n) noexcept {
   if (n == 0) n = 1;  // operator new gives a distinct address for 0 bytes
   if (n > static_cast<std::size_t>(INT64_MAX)) return nullptr;
-  if (TFastMemory* manager = Manager()) return manager->FastGetMem(static_cast<std::int64_t>(n));
-  return std::malloc(n);
+  TFastMemory* manager = Manager();
+  if (!manager) return std::malloc(n);
+  if (n <= TThreadCache::kMaxSize && manager->Installed()) {
+    if (TThreadCache* cache = Cache()) {
+      if (void* p = cache->Get(*manager, n)) return p;
+    }
+  }
+  return manager->FastGetMem(static_cast<std::int64_t>(n));
 }
 
 void* Allocate(std::size_t n) {
@@ -88,7 +135,15 @@ void Release(void* p) noexcept {
   if (!p) return;
   TFastMemory* manager = gManager.load(std::memory_order_acquire);
   if (!manager) return std::free(p);
-  if (manager->FastFreeMem(p) != 0) std::abort();
+  int refused;
+  if (!manager->PageHeap().InPageHeap(p)) {
+    refused = manager->FastFreeMem(p);
+  } else if (TThreadCache* cache = Cache()) {
+    refused = cache->Free(*manager, p);
+  } else {
+    refused = manager->FastFreeMem(p);
+  }
+  if (refused) std::abort();
 }
 
 __attribute__((destructor)) void RemoveAtExit() {

@@ -51,13 +51,36 @@ class TSlabHeap {
   // Whether the block must move to hold n bytes; oldUsable receives its class size.
   bool Resize(const void* p, std::size_t n, std::size_t& oldUsable) const noexcept;
 
+  // Up to count slots of one class, taken under a single lock: the number
+  // written to out (fewer only when the page heap has no page left).
+  std::uint32_t GetBatch(std::size_t sizeClass, void** out, std::uint32_t count) noexcept;
+  // Releases slots this heap handed out, locking once per run of slots of
+  // the same arena: the number refused as free already.
+  std::uint32_t FreeBatch(void* const* blocks, std::uint32_t count) noexcept;
+
+  static std::size_t ClassOfSize(std::size_t n) noexcept { return kClassOfSize[n]; }
+  // The class of a slot the caller holds, read without the lock (a
+  // sub-block's class changes only while all its slots are free); free is
+  // set when the slot's bit reads free, that is when it was released already.
+  static std::size_t ClassOfSlot(const void* p, bool& free) noexcept {
+    const auto address = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t page = PageOf(address);
+    const TSubBlock* d = Descriptor(page, (address - page) / kSubBlockSize);
+    const std::size_t sizeClass = d->ClassIndex;
+    free = (LoadSlots(d) & SlotBit(sizeClass, address - page)) != 0;
+    return sizeClass;
+  }
+
   int ArenaCount() const noexcept { return static_cast<int>(ArenaMask_) + 1; }
   // False when a class has more slots than a 32-bit bitmap holds, or a
   // single slot (such a sub-block would go from full to entirely free while
-  // off its class list).
+  // off its class list), or the slot multiplier is not exact.
   static constexpr bool SlotsFit() {
     for (std::uint32_t count : kSlotCount)
       if (count > 32 || count < 2) return false;
+    for (std::size_t c = 0; c < kClassCount; ++c)
+      for (std::uint32_t offset = 0; offset < kSubBlockSize; ++offset)
+        if (SlotBit(c, offset) != 1u << (offset / TLayout::kClassSizes[c])) return false;
     return true;
   }
 
@@ -94,14 +117,19 @@ class TSlabHeap {
       masks[c] = kSlotCount[c] >= 32 ? 0xFFFFFFFFu : (1u << kSlotCount[c]) - 1;
     return masks;
   }();
-  // Per class and byte offset within a sub-block: the slot holding it.
-  static constexpr auto kSlotOfOffset = [] {
-    std::array<std::array<std::uint8_t, kSubBlockSize>, kClassCount> slots{};
+  // Per class, the slot of an offset within a sub-block is offset * m >> 20
+  // (a multiply instead of a division or a table of every offset); exact for
+  // every offset below the sub-block size, checked where the heap is built.
+  static constexpr auto kSlotMultiplier = [] {
+    std::array<std::uint32_t, kClassCount> m{};
     for (std::size_t c = 0; c < kClassCount; ++c)
-      for (std::size_t offset = 0; offset < kSubBlockSize; ++offset)
-        slots[c][offset] = static_cast<std::uint8_t>(offset / TLayout::kClassSizes[c]);
-    return slots;
+      m[c] = ((1u << 20) + TLayout::kClassSizes[c] - 1) / TLayout::kClassSizes[c];
+    return m;
   }();
+  static constexpr std::uint32_t SlotBit(std::size_t sizeClass, std::uintptr_t pageOffset) {
+    const auto offset = static_cast<std::uint32_t>(pageOffset % kSubBlockSize);
+    return 1u << (offset * kSlotMultiplier[sizeClass] >> 20);
+  }
   static constexpr auto kClassOfSize = [] {
     std::array<std::uint8_t, TLayout::kMaxSize + 1> classes{};
     for (std::size_t n = 0; n <= TLayout::kMaxSize; ++n) {
@@ -123,6 +151,17 @@ class TSlabHeap {
                                         index * sizeof(TSubBlock));
   }
   static std::uintptr_t SlotAddress(const TSubBlock* d, std::uint32_t slot);
+  // The free-slot bits are written under the arena's lock but read without
+  // it by ClassOfSlot, so every access is atomic (plain moves on x86).
+  static std::uint32_t LoadSlots(const TSubBlock* d) noexcept {
+    return std::atomic_ref(const_cast<std::uint32_t&>(d->FreeSlots))
+        .load(std::memory_order_relaxed);
+  }
+  static void StoreSlots(TSubBlock* d, std::uint32_t bits) noexcept {
+    std::atomic_ref(d->FreeSlots).store(bits, std::memory_order_relaxed);
+  }
+  void* GetLocked(TArena& arena, std::size_t sizeClass) noexcept;
+  int FreeLocked(TArena& arena, std::uintptr_t address) noexcept;
 
   TSubBlock* At(std::uint32_t link) const {
     return reinterpret_cast<TSubBlock*>(Pages_.FromLink(link));

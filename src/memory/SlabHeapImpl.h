@@ -49,18 +49,35 @@ void* TSlabHeap<TLayout>::GetMem(std::size_t n) noexcept {
   TArena& arena = PickArena();
   const std::size_t sizeClass = kClassOfSize[n];
   std::lock_guard guard(arena.Lock);
+  return GetLocked(arena, sizeClass);
+}
+
+template <class TLayout>
+std::uint32_t TSlabHeap<TLayout>::GetBatch(std::size_t sizeClass, void** out,
+                                           std::uint32_t count) noexcept {
+  TArena& arena = PickArena();
+  std::lock_guard guard(arena.Lock);
+  std::uint32_t taken = 0;
+  for (; taken < count; ++taken)
+    if (!(out[taken] = GetLocked(arena, sizeClass))) break;
+  return taken;
+}
+
+template <class TLayout>
+void* TSlabHeap<TLayout>::GetLocked(TArena& arena, std::size_t sizeClass) noexcept {
   if (const std::uint32_t head = arena.Heads[sizeClass]; head != TPageHeap::kNilLink) {
     TSubBlock* d = At(head);
-    const auto slot = static_cast<std::uint32_t>(__builtin_ctz(d->FreeSlots));
-    d->FreeSlots &= d->FreeSlots - 1;
-    if (!d->FreeSlots) UnlinkClass(arena, sizeClass, d);
+    const std::uint32_t bits = LoadSlots(d);
+    const auto slot = static_cast<std::uint32_t>(__builtin_ctz(bits));
+    StoreSlots(d, bits & (bits - 1));
+    if (!(bits & (bits - 1))) UnlinkClass(arena, sizeClass, d);
     return reinterpret_cast<void*>(SlotAddress(d, slot));
   }
   TSubBlock* d = TakeSubBlock(arena, static_cast<std::uint32_t>(&arena - Arenas_));
   if (!d) return nullptr;
   ++Header(PageOf(reinterpret_cast<std::uintptr_t>(d)))->InUse;
   d->ClassIndex = static_cast<std::uint32_t>(sizeClass);
-  d->FreeSlots = kFullMask[sizeClass] & ~1u;
+  StoreSlots(d, kFullMask[sizeClass] & ~1u);
   PushClass(arena, sizeClass, d);
   return reinterpret_cast<void*>(SlotAddress(d, 0));
 }
@@ -142,21 +159,41 @@ void TSlabHeap<TLayout>::UnlinkFree(TArena& arena, TSubBlock* d) noexcept {
 template <class TLayout>
 int TSlabHeap<TLayout>::FreeMem(void* p) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(p);
+  TArena& arena = Arenas_[Header(PageOf(address))->Arena];
+  std::lock_guard guard(arena.Lock);
+  return FreeLocked(arena, address);
+}
+
+template <class TLayout>
+std::uint32_t TSlabHeap<TLayout>::FreeBatch(void* const* blocks, std::uint32_t count) noexcept {
+  std::uint32_t refused = 0;
+  for (std::uint32_t i = 0; i < count;) {
+    TArena& arena = Arenas_[Header(PageOf(reinterpret_cast<std::uintptr_t>(blocks[i])))->Arena];
+    std::lock_guard guard(arena.Lock);
+    do {
+      refused += FreeLocked(arena, reinterpret_cast<std::uintptr_t>(blocks[i]));
+    } while (++i < count &&
+             &Arenas_[Header(PageOf(reinterpret_cast<std::uintptr_t>(blocks[i])))->Arena] ==
+                 &arena);
+  }
+  return refused;
+}
+
+template <class TLayout>
+int TSlabHeap<TLayout>::FreeLocked(TArena& arena, std::uintptr_t address) noexcept {
   const std::uintptr_t page = PageOf(address);
   TPageHeader* header = Header(page);
-  TArena& arena = Arenas_[header->Arena];
   TSubBlock* d = Descriptor(page, (address - page) / kSubBlockSize);
-  std::lock_guard guard(arena.Lock);
   const std::size_t sizeClass = d->ClassIndex;
-  const std::uint32_t bit = 1u << kSlotOfOffset[sizeClass][(address - page) % kSubBlockSize];
+  const std::uint32_t bit = SlotBit(sizeClass, address - page);
+  const std::uint32_t bits = LoadSlots(d);
   // A slot released twice would file its sub-block on a list a second time
   // and corrupt both lists; the one check costs a bit test.
-  if (d->FreeSlots & bit) return 1;
-  const bool wasFull = !d->FreeSlots;
-  d->FreeSlots |= bit;
-  if (wasFull) {
+  if (bits & bit) return 1;
+  StoreSlots(d, bits | bit);
+  if (!bits) {
     PushClass(arena, sizeClass, d);
-  } else if (d->FreeSlots == kFullMask[sizeClass]) {
+  } else if ((bits | bit) == kFullMask[sizeClass]) {
     UnlinkClass(arena, sizeClass, d);
     FileFree(arena, d);
     if (--header->InUse == 0) {

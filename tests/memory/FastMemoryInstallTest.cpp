@@ -79,6 +79,22 @@ TEST(FastMemoryInstall, BlocksMoveBetweenThreads) {
   consumer.join();
 }
 
+// A thread's stock of free blocks goes back to the heaps when the thread
+// ends: without that, the blocks it held would keep their pages in use.
+TEST(FastMemoryInstall, AnEndingThreadGivesItsStockBack) {
+  TFastMemory* manager = InstalledFastMemory();
+  if (!manager) GTEST_SKIP() << "the system allocator was asked for";
+  const std::size_t before = manager->PageHeap().UsedPageCount();
+  std::thread worker([] {
+    std::vector<void*> blocks;
+    for (int i = 0; i < 30000; ++i)
+      blocks.push_back(::operator new(static_cast<std::size_t>(8 + i % 500)));
+    for (void* p : blocks) ::operator delete(p);
+  });
+  worker.join();
+  EXPECT_LE(manager->PageHeap().UsedPageCount(), before);
+}
+
 // Last in this file: the manager stays removed for the rest of the process,
 // as at exit, when frees still arrive after it has stopped serving.
 TEST(FastMemoryInstall, AfterRemovalOldBlocksStillFindTheirHeap) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "memory/FastMemory.h"
+#include "memory/ThreadCache.h"
 
 namespace quenby {
 namespace {
@@ -25,7 +26,10 @@ struct TBlock {
 
 class TShadow {
  public:
-  TShadow(TFastMemory& memory, std::uint32_t seed) : Memory_(memory), Rng_(seed) {}
+  // With a stock, blocks it can hold are taken from and released to it, as
+  // the installed manager does.
+  TShadow(TFastMemory& memory, std::uint32_t seed, TThreadCache* cache = nullptr)
+      : Memory_(memory), Cache_(cache), Rng_(seed) {}
 
   // Mostly slab sizes, some big blocks and now and then a run of pages.
   std::size_t RandomSize() {
@@ -47,7 +51,10 @@ class TShadow {
   }
 
   void Add(std::size_t size) {
-    auto* p = static_cast<unsigned char*>(Memory_.FastGetMem(static_cast<std::int64_t>(size)));
+    auto* p =
+        static_cast<unsigned char*>(Cache_ && size <= TThreadCache::kMaxSize
+                                        ? Cache_->Get(Memory_, size)
+                                        : Memory_.FastGetMem(static_cast<std::int64_t>(size)));
     ASSERT_NE(p, nullptr);
     ExpectAligned(p, size);
     const auto fill = static_cast<unsigned char>(Rng_());
@@ -65,7 +72,10 @@ class TShadow {
 
   void Free(const TBlock& block) {
     Check(block, block.Size);
-    ASSERT_EQ(Memory_.FastFreeMem(block.Data), 0);
+    ASSERT_EQ(Cache_ && Memory_.PageHeap().InPageHeap(block.Data)
+                  ? Cache_->Free(Memory_, block.Data)
+                  : Memory_.FastFreeMem(block.Data),
+              0);
   }
 
   void Resize(std::size_t i) {
@@ -102,6 +112,7 @@ class TShadow {
   }
 
   TFastMemory& Memory_;
+  TThreadCache* Cache_;
   std::mt19937 Rng_;
   std::vector<TBlock> Blocks_;
 };
@@ -130,10 +141,18 @@ INSTANTIATE_TEST_SUITE_P(Memory, FastMemoryStress,
                                            TRegionCase{"TightRegion", 4}),
                          test::ByName());
 
+struct TStockCase {
+  const char* Name;
+  bool Stocks;  // each thread works through its own stock of small blocks
+};
+
+class FastMemoryStressThreads : public ::testing::TestWithParam<TStockCase> {};
+
 // Four threads on one manager with four arenas per slab heap; blocks change
 // hands through a shared pool, so many are released by another thread than
-// the one that allocated them.
-TEST(FastMemoryStressThreads, FourThreadsShareOneManager) {
+// the one that allocated them (with stocks: into the releasing thread's
+// stock, which returns them to their own arena when it drains).
+TEST_P(FastMemoryStressThreads, FourThreadsShareOneManager) {
   TFastMemory memory;
   ASSERT_TRUE(memory.InstallFastMemory(64, 4, 4, SystemMemoryManager()));
   std::mutex poolLock;
@@ -141,7 +160,8 @@ TEST(FastMemoryStressThreads, FourThreadsShareOneManager) {
   std::vector<std::thread> threads;
   for (std::uint32_t t = 0; t < 4; ++t)
     threads.emplace_back([&, t] {
-      TShadow shadow(memory, 100 + t);
+      TThreadCache cache;
+      TShadow shadow(memory, 100 + t, GetParam().Stocks ? &cache : nullptr);
       for (int i = 0; i < 40000 && !::testing::Test::HasFatalFailure(); ++i) {
         shadow.Step();
         if (shadow.Next() % 8 != 0) continue;
@@ -154,12 +174,18 @@ TEST(FastMemoryStressThreads, FourThreadsShareOneManager) {
         }
       }
       shadow.FreeAll();
+      cache.Flush(memory);  // as the thread's end does for the installed manager
     });
   for (std::thread& thread : threads) thread.join();
   TShadow rest(memory, 0);
   for (const TBlock& block : pool) rest.Free(block);
   EXPECT_LE(memory.PageHeap().UsedPageCount(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Memory, FastMemoryStressThreads,
+                         ::testing::Values(TStockCase{"SharedHeaps", false},
+                                           TStockCase{"ThreadStocks", true}),
+                         test::ByName());
 
 }  // namespace
 }  // namespace quenby
