@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "UsableSize.h"
+
 #include "TestNames.h"
 
 #include <cstdlib>
@@ -36,16 +38,7 @@ class Dispatch : public ::testing::Test {
     gCounts = {};
     ASSERT_TRUE(Memory.InstallFastMemory(16, 1, 1, {CountingGet, CountingFree, CountingRealloc}));
   }
-  std::size_t Usable(void* p) {
-    std::size_t usable = 0;
-    switch (Memory.PageHeap().PageClassOf(p)) {
-      case pcSmall: Memory.SmallHeap().SmallResize(p, 1, usable); break;
-      case pcMedium: Memory.MediumHeap().MediumResize(p, 33, usable); break;
-      case pcBig: usable = TFastMemBig::UsableSize(p); break;
-      case pcFree: break;
-    }
-    return usable;
-  }
+  std::size_t Usable(void* p) { return test::UsableSize(Memory, p); }
   TFastMemory Memory;
 };
 

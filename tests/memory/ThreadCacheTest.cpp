@@ -1,6 +1,8 @@
 // A thread's stock of free blocks in front of the shared heaps.
 #include <gtest/gtest.h>
 
+#include "UsableSize.h"
+
 #include "TestNames.h"
 
 #include <algorithm>
@@ -15,17 +17,7 @@ class ThreadCache : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(Memory.InstallFastMemory(16, 1, 1, SystemMemoryManager())); }
 
-  // The usable size of a block of the manager.
-  std::size_t Usable(void* p) {
-    std::size_t usable = 0;
-    switch (Memory.PageHeap().PageClassOf(p)) {
-      case pcSmall: Memory.SmallHeap().SmallResize(p, 1, usable); break;
-      case pcMedium: Memory.MediumHeap().MediumResize(p, 33, usable); break;
-      case pcBig: usable = TFastMemBig::UsableSize(p); break;
-      case pcFree: break;
-    }
-    return usable;
-  }
+  std::size_t Usable(void* p) { return test::UsableSize(Memory, p); }
 
   TFastMemory Memory;
   TThreadCache Cache;
