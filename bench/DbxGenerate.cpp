@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
     // 2021-12-12 plus one minute per message.
     constexpr std::uint64_t kStart = 0x01D7EF1328722FAC, kMinute = 600'000'000;
     for (long i = 0; i < count; ++i)
-      builder.AddMessage(static_cast<std::uint32_t>(i + 1), messages[std::size_t(i) % messages.size()],
-                         i % 3 ? 0x81 : 0x4081, kStart + std::uint64_t(i) * kMinute);
+      builder.AddMessage(static_cast<std::uint32_t>(i + 1),
+                         messages[std::size_t(i) % messages.size()], i % 3 ? 0x81 : 0x4081,
+                         kStart + std::uint64_t(i) * kMinute);
     const std::int64_t size = builder.Finish();
     std::printf("%s: %ld messages, %lld bytes\n", argv[1], count, static_cast<long long>(size));
   } catch (const std::exception& e) {

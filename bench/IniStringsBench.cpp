@@ -24,13 +24,16 @@ const std::string& LanguageFile() {
     std::string text = "\xEF\xBB\xBF";
     for (int s = 0; s < kSections; ++s) {
       std::vector<std::string> lines;
-      for (int n = 0; n < kNumbered; ++n) lines.push_back(std::to_string(n) + "=Текст номер " + std::to_string(n));
-      for (int n = 0; n < kNamed; ++n) lines.push_back("mItem" + std::to_string(n) + "=&Пункт " + std::to_string(n));
+      for (int n = 0; n < kNumbered; ++n)
+        lines.push_back(std::to_string(n) + "=Текст номер " + std::to_string(n));
+      for (int n = 0; n < kNamed; ++n)
+        lines.push_back("mItem" + std::to_string(n) + "=&Пункт " + std::to_string(n));
       std::shuffle(lines.begin(), lines.end(), random);
       text += "[Section" + std::to_string(s) + "]\r\n";
       for (const std::string& line : lines) text += line + "\r\n";
     }
-    const std::string name = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/quenby-bench-lang.ini";
+    const std::string name = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                             "/quenby-bench-lang.ini";
     std::ofstream(name, std::ios::binary) << text;
     return name;
   }();
@@ -49,7 +52,7 @@ void LoadLanguageFile(benchmark::State& state) {
 BENCHMARK(LoadLanguageFile)->Unit(benchmark::kMillisecond);
 
 const TIniStrings& Table() {
-  static const TIniStrings& table = [] () -> const TIniStrings& {
+  static const TIniStrings& table = []() -> const TIniStrings& {
     auto* t = new TIniStrings;
     t->LoadFromFile(LanguageFile());
     t->SortEntries();

@@ -22,15 +22,17 @@ namespace fs = std::filesystem;
 const std::vector<std::string>& HeaderBlocks() {
   static const std::vector<std::string> blocks = [] {
     std::vector<std::string> out;
-    for (const fs::path folder : {fs::path(QUENBY_CORPUS) / "eml" / "mime4j", fs::path(QUENBY_CORPUS) / "mbox",
-                                  fs::path(QUENBY_TEST_DATA) / "mime"}) {
+    for (const fs::path folder :
+         {fs::path(QUENBY_CORPUS) / "eml" / "mime4j", fs::path(QUENBY_CORPUS) / "mbox",
+          fs::path(QUENBY_TEST_DATA) / "mime"}) {
       if (!fs::exists(folder)) continue;
       for (const auto& entry : fs::directory_iterator(folder)) {
         std::ifstream file(entry.path(), std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         std::size_t end = text.find("\r\n\r\n");
         end = end == std::string::npos ? text.find("\n\n") : end + 2;
-        if (end == std::string::npos || text.compare(0, 5, "From ") == 0) continue;  // no block, or a mailbox
+        if (end == std::string::npos || text.compare(0, 5, "From ") == 0)
+          continue;  // no block, or a mailbox
         out.push_back(text.substr(0, end + 2));
       }
     }
@@ -76,10 +78,12 @@ void BM_GMimeConstructFields(benchmark::State& state) {
       benchmark::DoNotOptimize(g_mime_message_get_subject(message));
       InternetAddressList* from = g_mime_message_get_from(message);
       if (from && internet_address_list_length(from) > 0)
-        benchmark::DoNotOptimize(internet_address_get_name(internet_address_list_get_address(from, 0)));
+        benchmark::DoNotOptimize(
+            internet_address_get_name(internet_address_list_get_address(from, 0)));
       InternetAddressList* to = g_mime_message_get_to(message);
       if (to && internet_address_list_length(to) > 0)
-        benchmark::DoNotOptimize(internet_address_get_name(internet_address_list_get_address(to, 0)));
+        benchmark::DoNotOptimize(
+            internet_address_get_name(internet_address_list_get_address(to, 0)));
       benchmark::DoNotOptimize(g_mime_message_get_date(message));
       benchmark::DoNotOptimize(g_mime_message_get_message_id(message));
       benchmark::DoNotOptimize(g_mime_object_get_header(GMIME_OBJECT(message), "References"));

@@ -28,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quenby::TOEFile file;
     file.OpenFile(path);
     std::vector<std::int64_t> bodies;
-    file.OnMessage = [&](std::unique_ptr<quenby::Toe5_MessageInfo> m) { bodies.push_back(m->BodyOffset); };
+    file.OnMessage = [&](std::unique_ptr<quenby::Toe5_MessageInfo> m) {
+      bodies.push_back(m->BodyOffset);
+    };
     file.OnFolder = [](std::unique_ptr<quenby::Toe5_FolderInfo>) {};
     file.ReadTree();
     quenby::TFastMemoryStream text(quenby::TFastMemoryStream::kMinBlockSize);

@@ -51,19 +51,20 @@ const TOrdinalType& FlagsType() {
 class TEveryKind : public TIniPersistent {
  public:
   static const TClassInfo& StaticInfo() {
-    static const TClassInfo info = TClassBuilder<TEveryKind>("TEveryKind", &TIniPersistent::StaticInfo())
-                                       .Integer("Int", &TEveryKind::Int)
-                                       .Boolean("Bool", &TEveryKind::Bool, 1)
-                                       .Enum("Kind", KindType(), &TEveryKind::Kind)
-                                       .Set("Flags", FlagsType(), &TEveryKind::Flags)
-                                       .Float("Float", &TEveryKind::Float)
-                                       .String("String", &TEveryKind::String)
-                                       .WideString("Wide", &TEveryKind::Wide)
-                                       .Char("Char", &TEveryKind::Char)
-                                       .WideChar("WideChar", &TEveryKind::WideChar)
-                                       .Int64("Int64", &TEveryKind::Int64)
-                                       .Object("Items", [](TEveryKind& o) { return &o.Items; })
-                                       .Build();
+    static const TClassInfo info =
+        TClassBuilder<TEveryKind>("TEveryKind", &TIniPersistent::StaticInfo())
+            .Integer("Int", &TEveryKind::Int)
+            .Boolean("Bool", &TEveryKind::Bool, 1)
+            .Enum("Kind", KindType(), &TEveryKind::Kind)
+            .Set("Flags", FlagsType(), &TEveryKind::Flags)
+            .Float("Float", &TEveryKind::Float)
+            .String("String", &TEveryKind::String)
+            .WideString("Wide", &TEveryKind::Wide)
+            .Char("Char", &TEveryKind::Char)
+            .WideChar("WideChar", &TEveryKind::WideChar)
+            .Int64("Int64", &TEveryKind::Int64)
+            .Object("Items", [](TEveryKind& o) { return &o.Items; })
+            .Build();
     return info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }

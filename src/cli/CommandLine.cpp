@@ -73,7 +73,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (line.Help || line.Version) return line;
   if (!verb) throw EUsage(TVerb::None, "no verb given");
   if (operands.size() != verb->Operands)
-    throw EUsage(verb->Verb, operands.size() < verb->Operands ? "missing operand" : "too many operands");
+    throw EUsage(verb->Verb,
+                 operands.size() < verb->Operands ? "missing operand" : "too many operands");
   line.Input = operands[0];
   if (verb->Verb == TVerb::Show) line.Key = ParseKey(verb->Verb, operands[1]);
   if (verb->Verb == TVerb::Export && line.EmlDir.empty())

@@ -23,7 +23,8 @@ int RunFolders(const TCommandLine& line, TPrinter& printer) {
   printer.Table({"id", "parent", "name", "file"}, false);
   file.OnFolder = [&](std::unique_ptr<Toe5_FolderInfo> f) {
     printer.Row({TField::OfInteger(f->FolderId), TField::OfInteger(f->ParentId),
-                 TField::OfText(LegacyToUtf8(f->FolderName)), TField::OfText(LegacyToUtf8(f->FolderFile))});
+                 TField::OfText(LegacyToUtf8(f->FolderName)),
+                 TField::OfText(LegacyToUtf8(f->FolderFile))});
   };
   file.ReadTree();
   ReportProblems(file, list, printer);

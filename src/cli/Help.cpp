@@ -27,8 +27,7 @@ std::string HelpText(TVerb verb) {
              "\n"
              "Writes every message of a folder file into DIR (created if missing) as\n"
              "INDEX.eml; a second message with the same index gets INDEX-2.eml.\n";
-    case TVerb::None:
-      break;
+    case TVerb::None: break;
   }
   return "usage: quenby VERB [OPTIONS] ARGS\n"
          "\n"

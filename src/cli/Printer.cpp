@@ -50,19 +50,29 @@ void TPrinter::Row(const std::vector<TField>& fields) {
     switch (f.Kind) {
       case TField::TKind::Text: PutEscaped(Out_, f.Text); break;
       case TField::TKind::Integer: Out_ << f.Number; break;
-      case TField::TKind::Flags: Out_ << "0x" << std::hex << std::uppercase << f.Number << std::dec << std::nouppercase; break;
+      case TField::TKind::Flags:
+        Out_ << "0x" << std::hex << std::uppercase << f.Number << std::dec << std::nouppercase;
+        break;
       case TField::TKind::FileTime: Out_ << FormatFileTime(f.Time); break;
     }
   }
   Out_ << '\n';
 }
 
-void TPrinter::Bytes(std::string_view data) { Out_.write(data.data(), std::streamsize(data.size())); }
+void TPrinter::Bytes(std::string_view data) {
+  Out_.write(data.data(), std::streamsize(data.size()));
+}
 
-void TPrinter::Usage(std::string_view text, bool toError) { (toError ? Err_ : Out_) << text; }
+void TPrinter::Usage(std::string_view text, bool toError) {
+  (toError ? Err_ : Out_) << text;
+}
 
-void TPrinter::Error(std::string_view message) { Err_ << "quenby: " << message << '\n'; }
+void TPrinter::Error(std::string_view message) {
+  Err_ << "quenby: " << message << '\n';
+}
 
-void TPrinter::Warning(std::string_view message) { Err_ << "quenby: warning: " << message << '\n'; }
+void TPrinter::Warning(std::string_view message) {
+  Err_ << "quenby: warning: " << message << '\n';
+}
 
 }  // namespace quenby::cli

@@ -15,7 +15,7 @@ namespace quenby::cli {
 struct TField {
   enum class TKind { Text, Integer, Flags, FileTime };
   TKind Kind;
-  std::string Text;        // UTF-8
+  std::string Text;  // UTF-8
   std::int64_t Number = 0;
   std::uint64_t Time = 0;  // FILETIME; 0 = unknown
 

@@ -64,9 +64,8 @@ void TMemoryRegistry::WriteString(const std::string& key, const std::string& nam
 void TMemoryRegistry::DeleteKey(const std::string& key) {
   const std::string k = NormalizeRegistryKey(key);
   const std::string below = k + "\\";
-  std::erase_if(Keys_, [&](const auto& entry) {
-    return entry.first == k || entry.first.starts_with(below);
-  });
+  std::erase_if(
+      Keys_, [&](const auto& entry) { return entry.first == k || entry.first.starts_with(below); });
 }
 
 }  // namespace quenby

@@ -13,7 +13,9 @@ namespace quenby {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -21,7 +23,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool Enclosed(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
+bool Enclosed(std::string_view s) {
+  return s.size() >= 2 && s.front() == '"' && s.back() == '"';
+}
 
 }  // namespace
 
@@ -55,7 +59,8 @@ void TIniFile::SetText(std::string_view text) {
     if (line.empty()) continue;
     if (line.front() == '[') {
       std::string_view name = line.substr(1);
-      if (const std::size_t close = name.rfind(']'); close != std::string_view::npos) name = name.substr(0, close);
+      if (const std::size_t close = name.rfind(']'); close != std::string_view::npos)
+        name = name.substr(0, close);
       current = &FindOrAddSection(Trim(name));
       continue;
     }
@@ -73,7 +78,8 @@ void TIniFile::SetText(std::string_view text) {
     const std::string_view key = Trim(line.substr(0, eq));
     std::string fold = FoldKey(key);
     if (FindEntry(*current, fold)) continue;  // the first of two equal keys wins
-    current->Entries.push_back({std::string(key), std::move(fold), DecodeValue(Trim(line.substr(eq + 1))), false});
+    current->Entries.push_back(
+        {std::string(key), std::move(fold), DecodeValue(Trim(line.substr(eq + 1))), false});
   }
 }
 
@@ -84,7 +90,8 @@ std::string TIniFile::Text() const {
     if (!text.empty()) text += "\n";
     text += "[" + section.Name + "]\n";
     for (const TEntry& entry : section.Entries)
-      text += entry.Comment ? entry.Value + "\n" : entry.Key + "=" + EncodeValue(entry.Value) + "\n";
+      text +=
+          entry.Comment ? entry.Value + "\n" : entry.Key + "=" + EncodeValue(entry.Value) + "\n";
   }
   return text;
 }
@@ -96,10 +103,14 @@ std::string TIniFile::EncodeValue(std::string_view value) {
   if (!quote) return std::string(value);
   std::string out = "\"";
   for (const char c : value) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
   }
   return out + "\"";
 }
@@ -142,7 +153,9 @@ TIniFile::TEntry* TIniFile::FindEntry(TSection& section, std::string_view fold) 
   return const_cast<TEntry*>(FindEntry(std::as_const(section), fold));
 }
 
-bool TIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+bool TIniFile::SectionExists(std::string_view section) const {
+  return FindSection(section) != nullptr;
+}
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
   return Read(section, key).has_value();

@@ -40,7 +40,7 @@ class TIniFile {
   // Decimal; the default when missing or unparsable.
   std::int64_t ReadInteger(std::string_view section, std::string_view key,
                            std::int64_t defaultValue) const;
-  std::vector<std::string> ReadSections() const;                     // in file order
+  std::vector<std::string> ReadSections() const;                         // in file order
   std::vector<std::string> ReadSection(std::string_view section) const;  // its key names
 
   // Raise EStreamError (IniFile) for a name the file cannot hold: a line
@@ -61,9 +61,9 @@ class TIniFile {
 
  private:
   struct TEntry {
-    std::string Key;     // empty for a kept comment or unparsed line
-    std::string Fold;    // the key's caseless identity
-    std::string Value;   // decoded value, or the raw line of a comment
+    std::string Key;    // empty for a kept comment or unparsed line
+    std::string Fold;   // the key's caseless identity
+    std::string Value;  // decoded value, or the raw line of a comment
     bool Comment = false;
   };
   struct TSection {

@@ -22,7 +22,9 @@ class TSectionScope {
   std::string Saved_;
 };
 
-bool IsTag(std::string_view name) { return FoldKey(name) == "tag"; }
+bool IsTag(std::string_view name) {
+  return FoldKey(name) == "tag";
+}
 
 }  // namespace
 
@@ -30,18 +32,30 @@ TIniFiler::TIniFiler(std::string fileName, TIniFilerMode mode) : File_(std::move
   if (mode == TIniFilerMode::Rewrite) File_.SetText({});
 }
 
-std::string TIniFiler::ReadValue(std::string_view key) const { return File_.ReadString(Section_, key); }
+std::string TIniFiler::ReadValue(std::string_view key) const {
+  return File_.ReadString(Section_, key);
+}
 
-void TIniFiler::WriteValue(std::string_view key, std::string_view text) { File_.WriteString(Section_, key, text); }
+void TIniFiler::WriteValue(std::string_view key, std::string_view text) {
+  File_.WriteString(Section_, key, text);
+}
 
 void TIniFiler::UpdateFile() {
   if (File_.Modified()) File_.UpdateFile();
 }
 
-void TIniFiler::ReadObject(TPersistent* object) { WalkObject(object, true); }
-void TIniFiler::WriteObject(TPersistent* object) { WalkObject(object, false); }
-void TIniFiler::ReadProperties(TPersistent* object) { WalkProperties(object, true); }
-void TIniFiler::WriteProperties(TPersistent* object) { WalkProperties(object, false); }
+void TIniFiler::ReadObject(TPersistent* object) {
+  WalkObject(object, true);
+}
+void TIniFiler::WriteObject(TPersistent* object) {
+  WalkObject(object, false);
+}
+void TIniFiler::ReadProperties(TPersistent* object) {
+  WalkProperties(object, true);
+}
+void TIniFiler::WriteProperties(TPersistent* object) {
+  WalkProperties(object, false);
+}
 
 void TIniFiler::WalkObject(TPersistent* object, bool reading) {
   if (!object) return;
@@ -57,7 +71,8 @@ void TIniFiler::WalkProperties(TPersistent* object, bool reading) {
   if (!object || !object->ClassInfo()) return;
   const TClassInfo& info = *object->ClassInfo();
   const auto& properties = info.Properties();
-  const std::size_t first = info.IsWindowControl() ? TClassInfo::CommonControlProperties().size() : 0;
+  const std::size_t first =
+      info.IsWindowControl() ? TClassInfo::CommonControlProperties().size() : 0;
   for (std::size_t i = first; i < properties.size(); ++i)
     reading ? ReadProperty(object, &properties[i]) : WriteProperty(object, &properties[i]);
   CallDefineIniProperties(*object, *this, reading);
@@ -83,11 +98,13 @@ void TIniFiler::WriteProperty(TPersistent* object, const TPropInfo* property) {
 }
 
 void TIniFiler::ReadPropertyByName(TPersistent* object, std::string_view name) {
-  if (object && !name.empty() && object->ClassInfo()) ReadProperty(object, object->ClassInfo()->Find(name));
+  if (object && !name.empty() && object->ClassInfo())
+    ReadProperty(object, object->ClassInfo()->Find(name));
 }
 
 void TIniFiler::WritePropertyByName(TPersistent* object, std::string_view name) {
-  if (object && !name.empty() && object->ClassInfo()) WriteProperty(object, object->ClassInfo()->Find(name));
+  if (object && !name.empty() && object->ClassInfo())
+    WriteProperty(object, object->ClassInfo()->Find(name));
 }
 
 // Items beyond Count left over from an earlier, longer save are erased, so
@@ -98,7 +115,8 @@ void TIniFiler::WriteCollection(TIniCollection& collection) {
   WriteValue("Count", std::to_string(collection.Count()));
   WriteProperties(&collection);
   for (std::int64_t i = 0; i < collection.Count(); ++i) WriteObject(&collection.Items(i));
-  for (std::int64_t i = collection.Count(); File_.SectionExists(section + "\\" + std::to_string(i)); ++i)
+  for (std::int64_t i = collection.Count(); File_.SectionExists(section + "\\" + std::to_string(i));
+       ++i)
     File_.EraseSection(section + "\\" + std::to_string(i));
 }
 
@@ -110,7 +128,8 @@ void TIniFiler::ReadCollection(TIniCollection& collection) {
   const TSectionScope scope(*this, section);
   collection.Clear();
   const std::int64_t count = File_.ReadInteger(section, "Count", 0);
-  for (std::int64_t i = 0; i < count && File_.SectionExists(section + "\\" + std::to_string(i)); ++i)
+  for (std::int64_t i = 0; i < count && File_.SectionExists(section + "\\" + std::to_string(i));
+       ++i)
     ReadObject(&collection.Add());
   ReadProperties(&collection);
 }

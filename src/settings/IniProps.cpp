@@ -15,7 +15,8 @@ bool InRange(std::int64_t value, const TOrdinalType& type) {
 
 std::string FormatFloat(double value) {
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
   return std::string(buffer, result.ptr);
 }
 
@@ -28,7 +29,8 @@ double ParseFloat(std::string_view text) {
   double value = 0;
   if (parse(text, value)) return value;
   std::string swapped(text);
-  if (const std::size_t comma = swapped.find(','); comma != std::string::npos && swapped.find('.') == std::string::npos) {
+  if (const std::size_t comma = swapped.find(',');
+      comma != std::string::npos && swapped.find('.') == std::string::npos) {
     swapped[comma] = '.';
     if (parse(swapped, value)) return value;
   }
@@ -56,7 +58,9 @@ std::string SetText(std::int64_t mask, const TOrdinalType& type) {
 std::int64_t TextToSet(std::string_view text, const TOrdinalType& type) {
   std::int64_t mask = 0;
   std::size_t i = 0;
-  const auto separator = [](char c) { return c == ',' || c == ' ' || c == '\t' || c == '[' || c == ']'; };
+  const auto separator = [](char c) {
+    return c == ',' || c == ' ' || c == '\t' || c == '[' || c == ']';
+  };
   while (i < text.size()) {
     while (i < text.size() && separator(text[i])) ++i;
     const std::size_t start = i;
@@ -93,7 +97,8 @@ std::string CollectionSection(const TIniCollection& collection) {
 
 }  // namespace
 
-std::int64_t TextToOrdinal(std::string_view text, const TOrdinalType& type, std::int64_t defaultValue) {
+std::int64_t TextToOrdinal(std::string_view text, const TOrdinalType& type,
+                           std::int64_t defaultValue) {
   std::int64_t value = defaultValue;
   switch (type.Kind) {
     case TPropKind::Integer:
@@ -104,11 +109,8 @@ std::int64_t TextToOrdinal(std::string_view text, const TOrdinalType& type, std:
     case TPropKind::Char:
       value = text.empty() ? defaultValue : static_cast<unsigned char>(text[0]);
       break;
-    case TPropKind::Enumeration:
-      value = EnumValue(text, type, defaultValue);
-      break;
-    default:
-      break;
+    case TPropKind::Enumeration: value = EnumValue(text, type, defaultValue); break;
+    default: break;
   }
   return InRange(value, type) ? value : defaultValue;
 }
@@ -118,27 +120,21 @@ std::string PropertyText(const TPersistent& object, const TPropInfo& property) {
   switch (property.Kind) {
     case TPropKind::Integer:
     case TPropKind::WideChar:
-    case TPropKind::Int64:
-      return std::to_string(property.GetOrdinal(object));
-    case TPropKind::Char:
-      return std::string(1, static_cast<char>(property.GetOrdinal(object)));
+    case TPropKind::Int64: return std::to_string(property.GetOrdinal(object));
+    case TPropKind::Char: return std::string(1, static_cast<char>(property.GetOrdinal(object)));
     case TPropKind::Enumeration: {
       const std::int64_t v = property.GetOrdinal(object);
       const TOrdinalType& type = *property.Type;
       const std::int64_t i = v - type.MinValue;
-      if (i >= 0 && i < static_cast<std::int64_t>(type.Names.size())) return type.Names[static_cast<std::size_t>(i)];
+      if (i >= 0 && i < static_cast<std::int64_t>(type.Names.size()))
+        return type.Names[static_cast<std::size_t>(i)];
       return std::to_string(v);
     }
-    case TPropKind::Set:
-      return SetText(property.GetOrdinal(object), *property.Type);
-    case TPropKind::Float:
-      return FormatFloat(property.GetFloat(object));
-    case TPropKind::String:
-      return property.GetString(object);
-    case TPropKind::WideString:
-      return Utf16ToUtf8(property.GetWide(object));
-    case TPropKind::Class:
-      return {};
+    case TPropKind::Set: return SetText(property.GetOrdinal(object), *property.Type);
+    case TPropKind::Float: return FormatFloat(property.GetFloat(object));
+    case TPropKind::String: return property.GetString(object);
+    case TPropKind::WideString: return Utf16ToUtf8(property.GetWide(object));
+    case TPropKind::Class: return {};
   }
   return {};
 }
@@ -151,23 +147,15 @@ void SetPropertyText(TPersistent& object, const TPropInfo& property, std::string
     case TPropKind::Enumeration:
     case TPropKind::WideChar:
     case TPropKind::Int64:
-      AssignOrdinal(object, property,
-                    text.empty() ? property.Default : TextToOrdinal(text, *property.Type, property.Default));
+      AssignOrdinal(
+          object, property,
+          text.empty() ? property.Default : TextToOrdinal(text, *property.Type, property.Default));
       break;
-    case TPropKind::Set:
-      property.SetOrdinal(object, TextToSet(text, *property.Type));
-      break;
-    case TPropKind::Float:
-      property.SetFloat(object, ParseFloat(text));
-      break;
-    case TPropKind::String:
-      property.SetString(object, std::string(text));
-      break;
-    case TPropKind::WideString:
-      property.SetWide(object, Utf8ToUtf16(text));
-      break;
-    case TPropKind::Class:
-      break;
+    case TPropKind::Set: property.SetOrdinal(object, TextToSet(text, *property.Type)); break;
+    case TPropKind::Float: property.SetFloat(object, ParseFloat(text)); break;
+    case TPropKind::String: property.SetString(object, std::string(text)); break;
+    case TPropKind::WideString: property.SetWide(object, Utf8ToUtf16(text)); break;
+    case TPropKind::Class: break;
   }
 }
 

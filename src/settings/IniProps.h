@@ -31,7 +31,8 @@ std::string PropertyText(const TPersistent& object, const TPropInfo& property);
 void SetPropertyText(TPersistent& object, const TPropInfo& property, std::string_view text);
 // Strings take the text whole; other kinds parse it. Unknown names change nothing.
 void SetPropertyTextByName(TPersistent* object, std::string_view name, std::u16string_view text);
-std::int64_t TextToOrdinal(std::string_view text, const TOrdinalType& type, std::int64_t defaultValue);
+std::int64_t TextToOrdinal(std::string_view text, const TOrdinalType& type,
+                           std::int64_t defaultValue);
 
 // The INI section of an object: "collection\index" for collection items,
 // the owner's property name for collections, else the object's own

@@ -43,7 +43,8 @@ bool TIniRegistry::KeyExists(const std::string& key) const {
   return false;
 }
 
-std::optional<std::string> TIniRegistry::ReadString(const std::string& key, const std::string& name) const {
+std::optional<std::string> TIniRegistry::ReadString(const std::string& key,
+                                                    const std::string& name) const {
   std::lock_guard guard(Mutex_);
   return File_.Read(SectionOf(key), name);
 }
@@ -57,12 +58,14 @@ std::vector<std::string> TIniRegistry::SubKeys(const std::string& key) const {
     const std::string rest = section.substr(prefix.size());
     std::string child = rest.substr(0, rest.find('\\'));
     const auto same = [&](const std::string& n) { return FoldKey(n) == FoldKey(child); };
-    if (!child.empty() && std::none_of(names.begin(), names.end(), same)) names.push_back(std::move(child));
+    if (!child.empty() && std::none_of(names.begin(), names.end(), same))
+      names.push_back(std::move(child));
   }
   return names;
 }
 
-void TIniRegistry::WriteString(const std::string& key, const std::string& name, const std::string& value) {
+void TIniRegistry::WriteString(const std::string& key, const std::string& name,
+                               const std::string& value) {
   std::lock_guard guard(Mutex_);
   if (File_.Read(SectionOf(key), name) == value) return;  // nothing to save
   const std::filesystem::path folder = std::filesystem::path(File_.FileName()).parent_path();
@@ -76,9 +79,12 @@ void TIniRegistry::WriteString(const std::string& key, const std::string& name, 
   try {
     File_.UpdateFile();
   } catch (...) {
-    if (old) File_.WriteString(section, name, *old);
-    else if (hadSection) File_.DeleteKey(section, name);
-    else File_.EraseSection(section);
+    if (old)
+      File_.WriteString(section, name, *old);
+    else if (hadSection)
+      File_.DeleteKey(section, name);
+    else
+      File_.EraseSection(section);
     throw;
   }
 }
@@ -103,8 +109,8 @@ void TIniRegistry::DeleteKey(const std::string& key) {
   }
 }
 
-std::int64_t ReadRegistryInteger(const IRegistry& registry, const std::string& key, const std::string& name,
-                                 std::int64_t defaultValue) {
+std::int64_t ReadRegistryInteger(const IRegistry& registry, const std::string& key,
+                                 const std::string& name, std::int64_t defaultValue) {
   std::int64_t value;
   const std::optional<std::string> text = registry.ReadString(key, name);
   return text && ParseInt64(*text, value) ? value : defaultValue;

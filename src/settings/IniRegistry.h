@@ -20,10 +20,12 @@ class TIniRegistry : public IRegistry {
   explicit TIniRegistry(std::string fileName = DefaultRegistryFileName());
 
   bool KeyExists(const std::string& key) const override;
-  std::optional<std::string> ReadString(const std::string& key, const std::string& name) const override;
+  std::optional<std::string> ReadString(const std::string& key,
+                                        const std::string& name) const override;
   std::vector<std::string> SubKeys(const std::string& key) const override;
   // Creates the file's folder when needed; raises EStreamError (IniFile).
-  void WriteString(const std::string& key, const std::string& name, const std::string& value) override;
+  void WriteString(const std::string& key, const std::string& name,
+                   const std::string& value) override;
   // Raises EStreamError (IniFile) and keeps the key when the save fails.
   void DeleteKey(const std::string& key) override;
 
@@ -35,8 +37,8 @@ class TIniRegistry : public IRegistry {
 };
 
 // Integer values are stored as decimal text.
-std::int64_t ReadRegistryInteger(const IRegistry& registry, const std::string& key, const std::string& name,
-                                 std::int64_t defaultValue);
+std::int64_t ReadRegistryInteger(const IRegistry& registry, const std::string& key,
+                                 const std::string& name, std::int64_t defaultValue);
 void WriteRegistryInteger(IRegistry& registry, const std::string& key, const std::string& name,
                           std::int64_t value);
 

@@ -41,7 +41,9 @@ TStacks& ThreadStacks() {
   return *Stacks;
 }
 
-bool IsBlank(char16_t c) { return c <= 32; }
+bool IsBlank(char16_t c) {
+  return c <= 32;
+}
 
 std::u16string_view TrimLeft(std::u16string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -68,7 +70,9 @@ int CompareItems(const TIniItem& a, const TIniItem& b) {
   return an ? -1 : 1;
 }
 
-std::u16string Ascii(std::string_view s) { return {s.begin(), s.end()}; }
+std::u16string Ascii(std::string_view s) {
+  return {s.begin(), s.end()};
+}
 
 }  // namespace
 
@@ -79,7 +83,8 @@ EIniStringsError::EIniStringsError(std::u16string line)
 TIniStrings::TIniStrings() : Serial_(NextSerial.fetch_add(1)) {}
 
 TIniStrings::~TIniStrings() {
-  if (Stacks) std::erase_if(*Stacks, [&](const TThreadStackSection& s) { return s.Table == Serial_; });
+  if (Stacks)
+    std::erase_if(*Stacks, [&](const TThreadStackSection& s) { return s.Table == Serial_; });
 }
 
 void TIniStrings::LoadFromFile(const std::string& fileName) {
@@ -135,7 +140,8 @@ void TIniStrings::Insert(std::int32_t number, std::u16string_view text) {
 void TIniStrings::Append(TIniItem item) {
   item.SectionIndex = SectionForNewEntry();
   if (Entries_.size() == Entries_.capacity())
-    Entries_.reserve(Entries_.capacity() + (Entries_.capacity() <= 64 ? 32 : Entries_.capacity() / 4));
+    Entries_.reserve(Entries_.capacity() +
+                     (Entries_.capacity() <= 64 ? 32 : Entries_.capacity() / 4));
   Entries_.push_back(std::move(item));
 }
 
@@ -215,15 +221,17 @@ void TIniStrings::SortEntries() {
 }
 
 void TIniStrings::Reindex() {
-  for (TIniSection& section : Sections_) section.FirstEntry = section.NumberedCount = section.EntryCount = 0;
+  for (TIniSection& section : Sections_)
+    section.FirstEntry = section.NumberedCount = section.EntryCount = 0;
   const std::int64_t sections = static_cast<std::int64_t>(Sections_.size());
   for (std::int64_t i = 0; i < Count();) {
     const std::int64_t index = Entries_[static_cast<std::size_t>(i)].SectionIndex;
     std::int64_t end = i, numbered = 0;
     for (; end < Count() && Entries_[static_cast<std::size_t>(end)].SectionIndex == index; ++end)
       if (Entries_[static_cast<std::size_t>(end)].Number >= 0) ++numbered;
-    if (index >= 0 && index < sections) Sections_[static_cast<std::size_t>(index)] = {
-        Sections_[static_cast<std::size_t>(index)].SectionTitle, i, numbered, end - i};
+    if (index >= 0 && index < sections)
+      Sections_[static_cast<std::size_t>(index)] = {
+          Sections_[static_cast<std::size_t>(index)].SectionTitle, i, numbered, end - i};
     i = end;
   }
 }
@@ -257,7 +265,9 @@ void TIniStrings::PushSection(std::int64_t index) const {
   stack.Stack[static_cast<std::size_t>(++stack.Top)] = index;
 }
 
-void TIniStrings::PushSectionByName(std::u16string_view name) const { PushSection(FindSection(name)); }
+void TIniStrings::PushSectionByName(std::u16string_view name) const {
+  PushSection(FindSection(name));
+}
 
 void TIniStrings::PopSection() const {
   TThreadStackSection& stack = Stack();
@@ -281,9 +291,13 @@ std::int64_t TIniStrings::FindNumbered(std::int64_t section, std::int32_t number
   std::int64_t lo = s->FirstEntry, hi = s->FirstEntry + s->NumberedCount;  // [lo, hi)
   while (lo < hi) {
     const std::int64_t mid = lo + (hi - lo) / 2;
-    if (Entries_[static_cast<std::size_t>(mid)].Number < number) lo = mid + 1; else hi = mid;
+    if (Entries_[static_cast<std::size_t>(mid)].Number < number)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
-  if (lo < s->FirstEntry + s->NumberedCount && Entries_[static_cast<std::size_t>(lo)].Number == number)
+  if (lo < s->FirstEntry + s->NumberedCount &&
+      Entries_[static_cast<std::size_t>(lo)].Number == number)
     return lo;
   return -1;
 }
@@ -295,17 +309,26 @@ std::int64_t TIniStrings::FindNamed(std::int64_t section, std::u16string_view na
   std::int64_t lo = s->FirstEntry + s->NumberedCount, hi = end;
   while (lo < hi) {
     const std::int64_t mid = lo + (hi - lo) / 2;
-    if (CompareTextFold(Entries_[static_cast<std::size_t>(mid)].KeyName, name) < 0) lo = mid + 1; else hi = mid;
+    if (CompareTextFold(Entries_[static_cast<std::size_t>(mid)].KeyName, name) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
-  if (lo < end && CompareTextFold(Entries_[static_cast<std::size_t>(lo)].KeyName, name) == 0) return lo;
+  if (lo < end && CompareTextFold(Entries_[static_cast<std::size_t>(lo)].KeyName, name) == 0)
+    return lo;
   return -1;
 }
 
-std::u16string TIniStrings::Get(std::int32_t number) const { return NumberedValue(CurrentSection(), number); }
+std::u16string TIniStrings::Get(std::int32_t number) const {
+  return NumberedValue(CurrentSection(), number);
+}
 
 void TIniStrings::Put(std::int32_t number, std::u16string_view text) {
   const std::int64_t i = FindNumbered(CurrentSection(), number);
-  if (i >= 0) Entries_[static_cast<std::size_t>(i)].EntryText = text; else Insert(number, text);
+  if (i >= 0)
+    Entries_[static_cast<std::size_t>(i)].EntryText = text;
+  else
+    Insert(number, text);
 }
 
 std::int64_t TIniStrings::IndexOfName(std::u16string_view key) const {
@@ -336,7 +359,8 @@ void TIniStrings::Delete(std::int32_t number) {
   }
 }
 
-std::u16string TIniStrings::SectionValue(std::u16string_view sectionName, std::u16string_view key) const {
+std::u16string TIniStrings::SectionValue(std::u16string_view sectionName,
+                                         std::u16string_view key) const {
   const TPushedSection pushed(*this, sectionName);
   return ValueByName(key);
 }
@@ -373,14 +397,18 @@ void TIniStrings::Move(std::int64_t from, std::int64_t to) {
   CheckPosition(from);
   CheckPosition(to);
   const auto first = Entries_.begin();
-  if (from < to) std::rotate(first + from, first + from + 1, first + to + 1);
-  else std::rotate(first + to, first + from, first + from + 1);
+  if (from < to)
+    std::rotate(first + from, first + from + 1, first + to + 1);
+  else
+    std::rotate(first + to, first + from, first + from + 1);
 }
 
 std::int64_t TAnsiStringsForIniWideStringsAdapter::Add(std::string_view line) {
   return Table_.Add(Utf8ToUtf16(line));
 }
 
-std::string TAnsiStringsForIniWideStringsAdapter::Text() const { return Utf16ToUtf8(Table_.GetTextStr()); }
+std::string TAnsiStringsForIniWideStringsAdapter::Text() const {
+  return Utf16ToUtf8(Table_.GetTextStr());
+}
 
 }  // namespace quenby

@@ -24,7 +24,9 @@ const TClassInfo& TIniPersistent::StaticInfo() {
   return info;
 }
 
-std::u16string TIniPersistent::GetSectionName() const { return ClassSection(*this); }
+std::u16string TIniPersistent::GetSectionName() const {
+  return ClassSection(*this);
+}
 
 const TClassInfo& TComponent::StaticInfo() {
   static const TClassInfo info = TClassBuilder<TComponent>("TComponent", nullptr)
@@ -40,7 +42,9 @@ const TClassInfo& TIniComponent::StaticInfo() {
   return info;
 }
 
-std::u16string TIniComponent::GetSectionName() const { return ClassSection(*this); }
+std::u16string TIniComponent::GetSectionName() const {
+  return ClassSection(*this);
+}
 
 const TClassInfo& TIniCollectionItem::StaticInfo() {
   static const TClassInfo info = TClassBuilder<TIniCollectionItem>("TIniCollectionItem", nullptr)
@@ -49,7 +53,9 @@ const TClassInfo& TIniCollectionItem::StaticInfo() {
   return info;
 }
 
-std::int64_t TIniCollectionItem::Index() const { return Collection_ ? Collection_->IndexOf(this) : -1; }
+std::int64_t TIniCollectionItem::Index() const {
+  return Collection_ ? Collection_->IndexOf(this) : -1;
+}
 
 TIniCollection::TIniCollection(TPersistent* owner, TItemFactory factory)
     : Owner_(owner), Factory_(std::move(factory)) {}
@@ -60,7 +66,9 @@ const TClassInfo& TIniCollection::StaticInfo() {
   using B = TClassBuilder<TIniCollection>;
   static const TClassInfo info =
       B("TIniCollection", nullptr)
-          .Integer("DefaultItemIndex", B::Access(&TIniCollection::DefaultItemIndex, &TIniCollection::SetDefaultItemIndex), 0)
+          .Integer(
+              "DefaultItemIndex",
+              B::Access(&TIniCollection::DefaultItemIndex, &TIniCollection::SetDefaultItemIndex), 0)
           .Build();
   return info;
 }

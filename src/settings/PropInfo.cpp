@@ -17,8 +17,11 @@ const TOrdinalType& TOrdinalType::UInt32() {
 }
 
 const TOrdinalType& TOrdinalType::Int64() {
-  static const TOrdinalType type{TPropKind::Int64, std::numeric_limits<std::int64_t>::min(),
-                                 std::numeric_limits<std::int64_t>::max(), {}, nullptr};
+  static const TOrdinalType type{TPropKind::Int64,
+                                 std::numeric_limits<std::int64_t>::min(),
+                                 std::numeric_limits<std::int64_t>::max(),
+                                 {},
+                                 nullptr};
   return type;
 }
 
@@ -73,8 +76,9 @@ bool TPropInfo::Writable() const {
 }
 
 const std::vector<std::string>& TClassInfo::CommonControlProperties() {
-  static const std::vector<std::string> names{"Name",  "Tag",  "Left",     "Top",         "Width",      "Height",
-                                              "Cursor", "Hint", "HelpType", "HelpKeyword", "HelpContext"};
+  static const std::vector<std::string> names{"Name",     "Tag",         "Left",       "Top",
+                                              "Width",    "Height",      "Cursor",     "Hint",
+                                              "HelpType", "HelpKeyword", "HelpContext"};
   return names;
 }
 
@@ -93,7 +97,8 @@ TClassInfo::TClassInfo(std::string className, const TClassInfo* base, std::vecto
     const auto& common = CommonControlProperties();
     bool ok = Properties_.size() >= common.size();
     for (std::size_t i = 0; ok && i < common.size(); ++i) ok = Properties_[i].Name == common[i];
-    if (!ok) throw std::logic_error(ClassName_ + " is a control without the common control properties");
+    if (!ok)
+      throw std::logic_error(ClassName_ + " is a control without the common control properties");
   }
 }
 

@@ -4,7 +4,8 @@
 // base class first, in declaration order:
 //
 //   const TClassInfo& TOptions::StaticInfo() {
-//     static const TClassInfo info = TClassBuilder<TOptions>("TOptions", &TIniPersistent::StaticInfo())
+//     static const TClassInfo info = TClassBuilder<TOptions>("TOptions",
+//     &TIniPersistent::StaticInfo())
 //         .Boolean("AutoRecode", &TOptions::AutoRecode, true)
 //         .Enum("ExplKind", ExplKindType(), &TOptions::ExplKind, 0)
 //         .Build();
@@ -26,7 +27,18 @@ namespace quenby {
 
 class TPersistent;
 
-enum class TPropKind { Integer, Char, Enumeration, WideChar, Float, String, WideString, Set, Int64, Class };
+enum class TPropKind {
+  Integer,
+  Char,
+  Enumeration,
+  WideChar,
+  Float,
+  String,
+  WideString,
+  Set,
+  Int64,
+  Class
+};
 
 // The default of an ordinal property declared without one.
 inline constexpr std::int64_t kNoDefault = std::numeric_limits<std::int32_t>::min();
@@ -43,9 +55,9 @@ struct TOrdinalType {
   static const TOrdinalType& Int32();
   static const TOrdinalType& UInt32();
   static const TOrdinalType& Int64();
-  static const TOrdinalType& Boolean();  // "False", "True"
-  static const TOrdinalType& Char();     // 0..255
-  static const TOrdinalType& WideChar(); // 0..65535
+  static const TOrdinalType& Boolean();   // "False", "True"
+  static const TOrdinalType& Char();      // 0..255
+  static const TOrdinalType& WideChar();  // 0..65535
   static TOrdinalType Enumeration(std::vector<std::string> names);
   static TOrdinalType Range(std::int64_t minValue, std::int64_t maxValue);
   static TOrdinalType SetOf(const TOrdinalType& elements);  // at most 32 elements
@@ -69,7 +81,7 @@ struct TPropInfo {
   std::function<void(TPersistent&, std::string)> SetString;
   std::function<std::u16string(const TPersistent&)> GetWide;
   std::function<void(TPersistent&, std::u16string)> SetWide;
-  std::function<TPersistent*(TPersistent&)> GetObject;       // Class: the held object
+  std::function<TPersistent*(TPersistent&)> GetObject;  // Class: the held object
 
   bool Readable() const;
   bool Writable() const;
@@ -86,7 +98,7 @@ class TClassInfo {
   const std::string& ClassName() const { return ClassName_; }
   const TClassInfo* Base() const { return Base_; }
   const std::vector<TPropInfo>& Properties() const { return Properties_; }  // base's first
-  const TPropInfo* Find(std::string_view name) const;  // ignoring ASCII case
+  const TPropInfo* Find(std::string_view name) const;                       // ignoring ASCII case
   bool IsComponent() const { return Component_; }
   // The first eleven properties are those every control publishes (Name,
   // Tag, Left, Top, Width, Height, Cursor, Hint, HelpType, HelpKeyword,
@@ -120,45 +132,62 @@ class TClassBuilder {
     return access;
   }
 
-  TClassBuilder(std::string className, const TClassInfo* base) : ClassName_(std::move(className)), Base_(base) {}
+  TClassBuilder(std::string className, const TClassInfo* base)
+      : ClassName_(std::move(className)), Base_(base) {}
 
-  template <class A> TClassBuilder& Integer(std::string name, A a, std::int64_t def = kNoDefault,
-                                            const TOrdinalType& type = TOrdinalType::Int32()) {
+  template <class A>
+  TClassBuilder& Integer(std::string name, A a, std::int64_t def = kNoDefault,
+                         const TOrdinalType& type = TOrdinalType::Int32()) {
     return Ordinal(std::move(name), type, Of(a), def);
   }
-  template <class A> TClassBuilder& Int64(std::string name, A a, std::int64_t def = kNoDefault) {
+  template <class A>
+  TClassBuilder& Int64(std::string name, A a, std::int64_t def = kNoDefault) {
     return Ordinal(std::move(name), TOrdinalType::Int64(), Of(a), def);
   }
-  template <class A> TClassBuilder& Boolean(std::string name, A a, std::int64_t def = kNoDefault) {
+  template <class A>
+  TClassBuilder& Boolean(std::string name, A a, std::int64_t def = kNoDefault) {
     return Ordinal(std::move(name), TOrdinalType::Boolean(), Of(a), def);
   }
-  template <class A> TClassBuilder& Char(std::string name, A a, std::int64_t def = kNoDefault) {
+  template <class A>
+  TClassBuilder& Char(std::string name, A a, std::int64_t def = kNoDefault) {
     return Ordinal(std::move(name), TOrdinalType::Char(), Of(a), def);
   }
-  template <class A> TClassBuilder& WideChar(std::string name, A a, std::int64_t def = kNoDefault) {
+  template <class A>
+  TClassBuilder& WideChar(std::string name, A a, std::int64_t def = kNoDefault) {
     return Ordinal(std::move(name), TOrdinalType::WideChar(), Of(a), def);
   }
   // type must outlive the table (a function-local static).
-  template <class A> TClassBuilder& Enum(std::string name, const TOrdinalType& type, A a,
-                                         std::int64_t def = kNoDefault) {
+  template <class A>
+  TClassBuilder& Enum(std::string name, const TOrdinalType& type, A a,
+                      std::int64_t def = kNoDefault) {
     return Ordinal(std::move(name), type, Of(a), def);
   }
-  template <class A> TClassBuilder& Set(std::string name, const TOrdinalType& setType, A a) {
+  template <class A>
+  TClassBuilder& Set(std::string name, const TOrdinalType& setType, A a) {
     return Ordinal(std::move(name), setType, Of(a), kNoDefault);
   }
-  template <class A> TClassBuilder& Float(std::string name, A a) { return AddFloat(std::move(name), Of(a)); }
-  template <class A> TClassBuilder& String(std::string name, A a) {
+  template <class A>
+  TClassBuilder& Float(std::string name, A a) {
+    return AddFloat(std::move(name), Of(a));
+  }
+  template <class A>
+  TClassBuilder& String(std::string name, A a) {
     auto access = Of(a);
     TPropInfo p = Named(std::move(name), TPropKind::String);
-    if (access.Get) p.GetString = [g = access.Get](const TPersistent& o) { return std::string(g(Self(o))); };
-    if (access.Set) p.SetString = [s = access.Set](TPersistent& o, std::string v) { s(Self(o), std::move(v)); };
+    if (access.Get)
+      p.GetString = [g = access.Get](const TPersistent& o) { return std::string(g(Self(o))); };
+    if (access.Set)
+      p.SetString = [s = access.Set](TPersistent& o, std::string v) { s(Self(o), std::move(v)); };
     return Push(std::move(p));
   }
-  template <class A> TClassBuilder& WideString(std::string name, A a) {
+  template <class A>
+  TClassBuilder& WideString(std::string name, A a) {
     auto access = Of(a);
     TPropInfo p = Named(std::move(name), TPropKind::WideString);
-    if (access.Get) p.GetWide = [g = access.Get](const TPersistent& o) { return std::u16string(g(Self(o))); };
-    if (access.Set) p.SetWide = [s = access.Set](TPersistent& o, std::u16string v) { s(Self(o), std::move(v)); };
+    if (access.Get)
+      p.GetWide = [g = access.Get](const TPersistent& o) { return std::u16string(g(Self(o))); };
+    if (access.Set)
+      p.SetWide = [s = access.Set](TPersistent& o, std::u16string v) { s(Self(o), std::move(v)); };
     return Push(std::move(p));
   }
   // An object held by the property: written to its own section, read in place.
@@ -179,10 +208,15 @@ class TClassBuilder {
   static const T& Self(const TPersistent& o) { return static_cast<const T&>(o); }
   static T& Self(TPersistent& o) { return static_cast<T&>(o); }
 
-  template <class F> static TAccess<F> Of(F T::*field) {
-    return {[field](const T& o) { return o.*field; }, [field](T& o, F v) { o.*field = std::move(v); }};
+  template <class F>
+  static TAccess<F> Of(F T::*field) {
+    return {[field](const T& o) { return o.*field; },
+            [field](T& o, F v) { o.*field = std::move(v); }};
   }
-  template <class F> static TAccess<F> Of(TAccess<F> access) { return access; }
+  template <class F>
+  static TAccess<F> Of(TAccess<F> access) {
+    return access;
+  }
 
   TPropInfo Named(std::string name, TPropKind kind) {
     TPropInfo p;
@@ -193,17 +227,28 @@ class TClassBuilder {
   template <class F>
   TClassBuilder& AddFloat(std::string name, TAccess<F> access) {
     TPropInfo p = Named(std::move(name), TPropKind::Float);
-    if (access.Get) p.GetFloat = [g = access.Get](const TPersistent& o) { return static_cast<double>(g(Self(o))); };
-    if (access.Set) p.SetFloat = [s = access.Set](TPersistent& o, double v) { s(Self(o), static_cast<F>(v)); };
+    if (access.Get)
+      p.GetFloat = [g = access.Get](const TPersistent& o) {
+        return static_cast<double>(g(Self(o)));
+      };
+    if (access.Set)
+      p.SetFloat = [s = access.Set](TPersistent& o, double v) { s(Self(o), static_cast<F>(v)); };
     return Push(std::move(p));
   }
   template <class F>
-  TClassBuilder& Ordinal(std::string name, const TOrdinalType& type, TAccess<F> access, std::int64_t def) {
+  TClassBuilder& Ordinal(std::string name, const TOrdinalType& type, TAccess<F> access,
+                         std::int64_t def) {
     TPropInfo p = Named(std::move(name), type.Kind);
     p.Type = &type;
     p.Default = def;
-    if (access.Get) p.GetOrdinal = [g = access.Get](const TPersistent& o) { return static_cast<std::int64_t>(g(Self(o))); };
-    if (access.Set) p.SetOrdinal = [s = access.Set](TPersistent& o, std::int64_t v) { s(Self(o), static_cast<F>(v)); };
+    if (access.Get)
+      p.GetOrdinal = [g = access.Get](const TPersistent& o) {
+        return static_cast<std::int64_t>(g(Self(o)));
+      };
+    if (access.Set)
+      p.SetOrdinal = [s = access.Set](TPersistent& o, std::int64_t v) {
+        s(Self(o), static_cast<F>(v));
+      };
     return Push(std::move(p));
   }
   TClassBuilder& Push(TPropInfo p) {

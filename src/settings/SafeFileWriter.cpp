@@ -34,7 +34,9 @@ void MakeBackup(const std::string& path) {
 // caller could act on, so it is not reported.
 void SyncFolder(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path.substr(0, slash);
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
   ::fsync(fd);
@@ -75,7 +77,8 @@ class TTempFile {
 
 }  // namespace
 
-void SaveFileWhole(const std::string& path, std::string_view bytes, const TSafeWriteOptions& options) {
+void SaveFileWhole(const std::string& path, std::string_view bytes,
+                   const TSafeWriteOptions& options) {
   const auto fail = [&](const char* step) {
     throw EStreamError(options.ErrorKind, path, std::string(step) + ": " + std::strerror(errno));
   };

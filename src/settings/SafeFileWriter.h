@@ -18,14 +18,15 @@ namespace quenby {
 using TWriteFunction = std::function<std::int64_t(int fd, const char* data, std::int64_t size)>;
 
 struct TSafeWriteOptions {
-  bool Backup = true;                             // keep the old file as the ".~" backup
+  bool Backup = true;  // keep the old file as the ".~" backup
   TStreamErrorKind ErrorKind = TStreamErrorKind::Write;
-  TWriteFunction Write;                           // empty: ::write
+  TWriteFunction Write;  // empty: ::write
 };
 
 // Raises EStreamError of options.ErrorKind naming path; the old file, if
 // any, is then unchanged. The backup is a copy, made before the write: a
 // failure to make it does not stop the save.
-void SaveFileWhole(const std::string& path, std::string_view bytes, const TSafeWriteOptions& options = {});
+void SaveFileWhole(const std::string& path, std::string_view bytes,
+                   const TSafeWriteOptions& options = {});
 
 }  // namespace quenby

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/LegacyCodePage.h"
 #include <limits>
+#include "platform/LegacyCodePage.h"
 
 namespace quenby {
 
@@ -143,7 +143,8 @@ int CompareTextFold(std::u16string_view a, std::u16string_view b) {
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string FoldKey(std::string_view utf8) {
@@ -178,7 +179,8 @@ bool ParseInt32(std::u16string_view text, std::int32_t& value) {
     magnitude = magnitude * 10 + (c - u'0');
   }
   const std::int64_t result = negative ? -magnitude : magnitude;
-  if (result < std::numeric_limits<std::int32_t>::min() || result > std::numeric_limits<std::int32_t>::max())
+  if (result < std::numeric_limits<std::int32_t>::min() ||
+      result > std::numeric_limits<std::int32_t>::max())
     return false;
   value = static_cast<std::int32_t>(result);
   return true;

@@ -8,11 +8,11 @@
 namespace quenby::dbx {
 
 // File header.
-inline constexpr std::uint32_t kMagic = 0xFE12ADCF;          // bytes CF AD 12 FE at 0
-inline constexpr std::uint32_t kTypeMessages = 0x6F74FDC5;   // C5 FD 74 6F at 4
-inline constexpr std::uint32_t kTypeFolders = 0x6F74FDC6;    // C6 FD 74 6F
-inline constexpr std::uint32_t kTypePop3Uidl = 0x6F74FDC7;   // C7 FD 74 6F
-inline constexpr std::uint32_t kTypeOffline = 0x26FE9D30;    // 30 9D FE 26
+inline constexpr std::uint32_t kMagic = 0xFE12ADCF;         // bytes CF AD 12 FE at 0
+inline constexpr std::uint32_t kTypeMessages = 0x6F74FDC5;  // C5 FD 74 6F at 4
+inline constexpr std::uint32_t kTypeFolders = 0x6F74FDC6;   // C6 FD 74 6F
+inline constexpr std::uint32_t kTypePop3Uidl = 0x6F74FDC7;  // C7 FD 74 6F
+inline constexpr std::uint32_t kTypeOffline = 0x26FE9D30;   // 30 9D FE 26
 inline constexpr std::int64_t kTypeAt = 4;
 inline constexpr std::int64_t kRootAt = 0x30;
 inline constexpr std::int64_t kItemCountAt = 0xC4;

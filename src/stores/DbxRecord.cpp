@@ -112,8 +112,7 @@ std::unique_ptr<Toe5_FolderInfo> TDbxRecord::Folder(std::string& problem) const 
       case kIdFolderFile:
         if (!direct) ok = Text(v.Raw, info->FolderFile);
         break;
-      default:
-        break;
+      default: break;
     }
     if (!ok) Note(problem, v);
   }
@@ -154,8 +153,7 @@ std::unique_ptr<Toe5_MessageInfo> TDbxRecord::Message(std::string& problem) cons
         ok = Number(v.Raw, 8, number);
         if (ok) (index == kIdReceived ? info->ReceivedTime : info->CreatedTime) = number;
         break;
-      default:
-        break;
+      default: break;
     }
     if (!ok) Note(problem, v);
   }

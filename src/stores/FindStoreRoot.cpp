@@ -1,8 +1,8 @@
 #include "stores/FindStoreRoot.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstdlib>
-#include <strings.h>
 
 namespace quenby {
 

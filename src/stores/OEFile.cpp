@@ -21,12 +21,9 @@ constexpr std::int64_t kRecordGuess = 512;
 
 std::string TypeProblem(std::uint32_t type) {
   switch (type) {
-    case kTypeOffline:
-      return "an offline file, not a mail folder or folder list";
-    case kTypePop3Uidl:
-      return "a POP3 id list, not a mail folder or folder list";
-    default:
-      return "unknown .dbx file type";
+    case kTypeOffline: return "an offline file, not a mail folder or folder list";
+    case kTypePop3Uidl: return "a POP3 id list, not a mail folder or folder list";
+    default: return "unknown .dbx file type";
   }
 }
 

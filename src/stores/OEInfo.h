@@ -24,7 +24,7 @@ inline constexpr std::uint32_t kOeFlagAttachment = 0x4000;
 struct Toe5_MessageInfo {
   std::int64_t MessageIndex = 0;  // the store's key for the message
   std::uint32_t OeFlags = 0;
-  std::int64_t BodyOffset = 0;    // first text block; 0 or negative = no text
+  std::int64_t BodyOffset = 0;  // first text block; 0 or negative = no text
   std::int64_t MessageSize = 0;
   std::uint64_t ReceivedTime = 0;  // FILETIME: 100 ns units since 1601-01-01 UTC
   std::uint64_t CreatedTime = 0;

@@ -19,7 +19,9 @@ std::int64_t ModifiedNs(const struct stat& st) {
 
 }  // namespace
 
-TReadOnlyFile::~TReadOnlyFile() { Close(); }
+TReadOnlyFile::~TReadOnlyFile() {
+  Close();
+}
 
 void TReadOnlyFile::Open(const std::string& path) {
   Close();

@@ -42,7 +42,9 @@ const std::unordered_map<TCharsetNumber, std::string>& ConverterNames() {
   return names;
 }
 
-UConverter* LegacyConverter() { return icu_detail::ThreadConverter(LegacyCodePage()); }
+UConverter* LegacyConverter() {
+  return icu_detail::ThreadConverter(LegacyCodePage());
+}
 
 std::u16string LegacyToWide(std::string_view bytes) {
   if (UConverter* converter = LegacyConverter()) return icu_detail::Decode(converter, bytes);
@@ -105,33 +107,42 @@ TCharsetNumber DefaultMesgCharset(std::string_view locale) {
           ? locale.substr(language.size() + 1, 2)
           : std::string_view{};
   const char* name = "ISO-8859-1";
-  if (language == "ar") name = "ISO-8859-6";
-  else if (language == "el") name = "ISO-8859-7";
-  else if (language == "he" || language == "iw") name = "ISO-8859-8";
-  else if (language == "zh") name = territory == "CN" || territory == "SG" ? "GB2312" : "Big5";
-  else if (language == "ja") name = "ISO-2022-JP";
-  else if (language == "ko") name = "csEUCKR";
-  else if (language == "ru") name = "KOI8-R";
-  else if (language == "uk") name = "windows-1251";
+  if (language == "ar")
+    name = "ISO-8859-6";
+  else if (language == "el")
+    name = "ISO-8859-7";
+  else if (language == "he" || language == "iw")
+    name = "ISO-8859-8";
+  else if (language == "zh")
+    name = territory == "CN" || territory == "SG" ? "GB2312" : "Big5";
+  else if (language == "ja")
+    name = "ISO-2022-JP";
+  else if (language == "ko")
+    name = "csEUCKR";
+  else if (language == "ru")
+    name = "KOI8-R";
+  else if (language == "uk")
+    name = "windows-1251";
   return CharsetNumber(name);
 }
 
 TCharsetNumber DefaultMesgCharset() {
   for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"})
-    if (const char* value = std::getenv(variable); value && *value) return DefaultMesgCharset(value);
+    if (const char* value = std::getenv(variable); value && *value)
+      return DefaultMesgCharset(value);
   return DefaultMesgCharset("C");
 }
 
 const std::vector<TCharsetListEntry>& CharsetList() {
   static const auto list = [] {
     constexpr std::string_view kNames[] = {
-        "US-ASCII",     "ISO-8859-1",   "ISO-8859-2",     "ISO-8859-3",   "ISO-8859-4",
-        "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",     "ISO-8859-8",   "ISO-8859-9",
-        "ISO-8859-10",  "ISO-8859-13",  "ISO-8859-14",    "ISO-8859-15",  "windows-1250",
-        "windows-1251", "windows-1252", "windows-1253",   "windows-1254", "windows-1255",
-        "windows-1256", "windows-1257", "windows-1258",   "KOI8-R",       "KOI8-U",
-        "UTF-7",        "UTF-8",        "csShiftJIS",     "csISO2022JP",  "csISO2022JP2",
-        "JIS_X0201",    "katakana",     "EUC-JP",         "JIS_C6226-1983", "korean",
+        "US-ASCII",     "ISO-8859-1",   "ISO-8859-2",   "ISO-8859-3",     "ISO-8859-4",
+        "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",   "ISO-8859-8",     "ISO-8859-9",
+        "ISO-8859-10",  "ISO-8859-13",  "ISO-8859-14",  "ISO-8859-15",    "windows-1250",
+        "windows-1251", "windows-1252", "windows-1253", "windows-1254",   "windows-1255",
+        "windows-1256", "windows-1257", "windows-1258", "KOI8-R",         "KOI8-U",
+        "UTF-7",        "UTF-8",        "csShiftJIS",   "csISO2022JP",    "csISO2022JP2",
+        "JIS_X0201",    "katakana",     "EUC-JP",       "JIS_C6226-1983", "korean",
         "csISO2022KR",  "csEUCKR"};
     std::vector<TCharsetListEntry> entries;
     for (const std::string_view name : kNames) {

@@ -23,8 +23,8 @@ const std::vector<std::vector<std::string_view>>& Groups() {
       {"ISO-8859-4", "ISO_8859-4:1988", "iso-ir-110", "ISO_8859-4", "latin4", "l4", "csISOLatin4"},
       {"ISO-8859-5", "ISO_8859-5:1988", "iso-ir-144", "ISO_8859-5", "cyrillic",
        "csISOLatinCyrillic"},
-      {"ISO-8859-6", "ISO_8859-6:1987", "iso-ir-127", "ISO_8859-6", "ECMA-114", "ASMO-708", "arabic",
-       "csISOLatinArabic"},
+      {"ISO-8859-6", "ISO_8859-6:1987", "iso-ir-127", "ISO_8859-6", "ECMA-114", "ASMO-708",
+       "arabic", "csISOLatinArabic"},
       {"ISO-8859-7", "ISO_8859-7:1987", "iso-ir-126", "ISO_8859-7", "ELOT_928", "ECMA-118", "greek",
        "greek8", "csISOLatinGreek"},
       {"ISO-8859-8", "ISO_8859-8:1988", "iso-ir-138", "ISO_8859-8", "hebrew", "csISOLatinHebrew"},
@@ -80,14 +80,15 @@ const std::vector<std::vector<std::string_view>>& Groups() {
 
 std::string Lower(std::string_view text) {
   std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  });
   return out;
 }
 
 struct TRegistry {
-  std::vector<std::string_view> Names;        // index = number - 1
-  std::vector<TCharsetNumber> Canonical;      // index = number - 1
+  std::vector<std::string_view> Names;    // index = number - 1
+  std::vector<TCharsetNumber> Canonical;  // index = number - 1
   std::unordered_map<std::string, TCharsetNumber> ByName;
 
   TRegistry() {

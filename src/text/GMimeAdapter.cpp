@@ -57,7 +57,8 @@ std::string DecodedContent(GMimePart* part, const std::string& path) {
   if (!content) return {};
   TRef<GMimeStream> memory(g_mime_stream_mem_new());
   if (!memory) Fail(path, "out of memory for a MIME part");
-  if (g_mime_data_wrapper_write_to_stream(content, memory.get()) < 0) Fail(path, "cannot decode a MIME part");
+  if (g_mime_data_wrapper_write_to_stream(content, memory.get()) < 0)
+    Fail(path, "cannot decode a MIME part");
   return StreamBytes(memory.get());
 }
 
@@ -72,7 +73,9 @@ std::string EmbeddedMessage(GMimeMessagePart* part, const std::string& path) {
   return StreamBytes(memory.get());
 }
 
-std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
+std::string Text(const char* text) {
+  return text ? std::string(text) : std::string();
+}
 
 // The program's own rule: a leaf is text when it is text/* with no file name
 // and no attachment disposition; everything else, embedded messages
@@ -92,7 +95,8 @@ TMimePart Leaf(GMimeObject* object, const std::string& path) {
   } else {
     name = Text(g_mime_object_get_content_disposition_parameter(object, "filename"));
     if (name.empty()) name = Text(g_mime_object_get_content_type_parameter(object, "name"));
-    if (GMIME_IS_MESSAGE_PART(object)) part.Data = EmbeddedMessage(GMIME_MESSAGE_PART(object), path);
+    if (GMIME_IS_MESSAGE_PART(object))
+      part.Data = EmbeddedMessage(GMIME_MESSAGE_PART(object), path);
   }
   if (!name.empty()) part.FileName = SafeFileName(name);
   const std::string disposition = Lower(Text(g_mime_object_get_disposition(object)));
@@ -103,27 +107,30 @@ TMimePart Leaf(GMimeObject* object, const std::string& path) {
   return part;
 }
 
-void Flatten(GMimeObject* object, std::vector<TMimePart>& parts, const std::string& path, int depth) {
+void Flatten(GMimeObject* object, std::vector<TMimePart>& parts, const std::string& path,
+             int depth) {
   // GMime bounds nesting itself; this guards the recursion here as well.
   if (depth > 64) Fail(path, "MIME parts nested too deeply");
   if (GMIME_IS_MULTIPART(object)) {
     GMimeMultipart* multipart = GMIME_MULTIPART(object);
     const int count = g_mime_multipart_get_count(multipart);
     for (int i = 0; i < count; ++i)
-      if (GMimeObject* child = g_mime_multipart_get_part(multipart, i)) Flatten(child, parts, path, depth + 1);
+      if (GMimeObject* child = g_mime_multipart_get_part(multipart, i))
+        Flatten(child, parts, path, depth + 1);
     return;
   }
   parts.push_back(Leaf(object, path));
 }
 
-TParsedBody ParseEntity(const THeaderLines& headers, std::string_view body, const std::string& fallbackCharset,
-                        const std::string& path) {
+TParsedBody ParseEntity(const THeaderLines& headers, std::string_view body,
+                        const std::string& fallbackCharset, const std::string& path) {
   // GMime sees only the entity headers and the body, so the body starts
   // exactly where the program's own header split says, in both kinds of
   // parse, and GMime never decodes the other header fields.
   std::string entity;
   for (const THeaderLine& line : headers)
-    if (StartsWithNoCase(line.Name, "Content-")) entity.append(line.Name).append(": ").append(line.Value).append("\r\n");
+    if (StartsWithNoCase(line.Name, "Content-"))
+      entity.append(line.Name).append(": ").append(line.Value).append("\r\n");
   entity.append("\r\n").append(body);
 
   TRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(entity.data(), entity.size()));
@@ -139,7 +146,8 @@ TParsedBody ParseEntity(const THeaderLines& headers, std::string_view body, cons
   TParsedBody parsed;
   Flatten(top.get(), parsed.Parts, path, 0);
   // A single text entity is the message's own body, not a part.
-  if (!GMIME_IS_MULTIPART(top.get()) && parsed.Parts.size() == 1 && parsed.Parts[0].Kind == TMimePartKind::Text) {
+  if (!GMIME_IS_MULTIPART(top.get()) && parsed.Parts.size() == 1 &&
+      parsed.Parts[0].Kind == TMimePartKind::Text) {
     parsed.Body = std::move(parsed.Parts[0].Lines);
     parsed.Parts.clear();
   }
@@ -151,8 +159,10 @@ std::string RenderEntity(const std::string& charset, const std::vector<std::stri
   const auto makePart = [](const char* type, const char* subtype, const std::string& data) {
     TRef<GMimePart> part(g_mime_part_new_with_type(type, subtype));
     TRef<GMimeStream> content(g_mime_stream_mem_new_with_buffer(data.data(), data.size()));
-    if (!part || !content) throw EStreamError(TStreamErrorKind::Write, {}, "out of memory for a MIME part");
-    TRef<GMimeDataWrapper> wrapper(g_mime_data_wrapper_new_with_stream(content.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+    if (!part || !content)
+      throw EStreamError(TStreamErrorKind::Write, {}, "out of memory for a MIME part");
+    TRef<GMimeDataWrapper> wrapper(
+        g_mime_data_wrapper_new_with_stream(content.get(), GMIME_CONTENT_ENCODING_DEFAULT));
     if (!wrapper) throw EStreamError(TStreamErrorKind::Write, {}, "out of memory for a MIME part");
     g_mime_part_set_content(part.get(), wrapper.get());
     return part;
@@ -161,9 +171,10 @@ std::string RenderEntity(const std::string& charset, const std::vector<std::stri
   std::string text;
   for (const std::string& line : lines) text.append(line).append("\r\n");
   TRef<GMimePart> body = makePart("text", "plain", text);
-  if (!charset.empty()) g_mime_object_set_content_type_parameter(GMIME_OBJECT(body.get()), "charset", charset.c_str());
-  g_mime_part_set_content_encoding(body.get(),
-                                   g_mime_part_get_best_content_encoding(body.get(), GMIME_ENCODING_CONSTRAINT_8BIT));
+  if (!charset.empty())
+    g_mime_object_set_content_type_parameter(GMIME_OBJECT(body.get()), "charset", charset.c_str());
+  g_mime_part_set_content_encoding(body.get(), g_mime_part_get_best_content_encoding(
+                                                   body.get(), GMIME_ENCODING_CONSTRAINT_8BIT));
 
   TRef<GMimeObject> top(GMIME_OBJECT(body.release()));
   if (!attachments.empty()) {
@@ -172,7 +183,8 @@ std::string RenderEntity(const std::string& charset, const std::vector<std::stri
     // The charset on the multipart as well: it is where a reader of the
     // 8-bit header lines (this program's) finds their charset.
     if (!charset.empty())
-      g_mime_object_set_content_type_parameter(GMIME_OBJECT(mixed.get()), "charset", charset.c_str());
+      g_mime_object_set_content_type_parameter(GMIME_OBJECT(mixed.get()), "charset",
+                                               charset.c_str());
     g_mime_multipart_add(mixed.get(), top.get());
     for (const TMimePart& attachment : attachments) {
       // Embedded messages and the like go out as plain data: base64 is not
@@ -181,9 +193,9 @@ std::string RenderEntity(const std::string& charset, const std::vector<std::stri
       const std::size_t slash = type.find('/');
       const bool keepType = slash != std::string::npos && !StartsWithNoCase(type, "message/") &&
                             !StartsWithNoCase(type, "multipart/");
-      TRef<GMimePart> part =
-          keepType ? makePart(type.substr(0, slash).c_str(), type.substr(slash + 1).c_str(), attachment.Data)
-                   : makePart("application", "octet-stream", attachment.Data);
+      TRef<GMimePart> part = keepType ? makePart(type.substr(0, slash).c_str(),
+                                                 type.substr(slash + 1).c_str(), attachment.Data)
+                                      : makePart("application", "octet-stream", attachment.Data);
       g_mime_part_set_filename(part.get(), attachment.FileName.c_str());
       g_mime_part_set_content_encoding(part.get(), GMIME_CONTENT_ENCODING_BASE64);
       g_mime_multipart_add(mixed.get(), GMIME_OBJECT(part.get()));
@@ -193,7 +205,8 @@ std::string RenderEntity(const std::string& charset, const std::vector<std::stri
 
   TRef<GMimeStream> memory(g_mime_stream_mem_new());
   const auto format = CrLfFormat();
-  if (!memory || !format) throw EStreamError(TStreamErrorKind::Write, {}, "out of memory for a message");
+  if (!memory || !format)
+    throw EStreamError(TStreamErrorKind::Write, {}, "out of memory for a message");
   if (g_mime_object_write_to_stream(top.get(), format.get(), memory.get()) < 0)
     throw EStreamError(TStreamErrorKind::Write, {}, "cannot render the message body");
   return StreamBytes(memory.get());
@@ -210,11 +223,13 @@ void EnsureGMime() {
     THeaderLines headers;
     const std::string sample =
         "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n"
-        "Content-Transfer-Encoding: quoted-printable\r\n\r\na=3Db\r\n--b\r\nContent-Type: message/rfc822\r\n\r\n"
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\na=3Db\r\n--b\r\nContent-Type: "
+        "message/rfc822\r\n\r\n"
         "Subject: s\r\n\r\nx\r\n--b\r\nContent-Type: image/png; name=a.png\r\n"
         "Content-Transfer-Encoding: base64\r\n\r\nAAAA\r\n--b--\r\n";
     const std::size_t body = headers.Parse(sample);
-    const TParsedBody parsed = ParseEntity(headers, std::string_view(sample).substr(body), "utf-8", {});
+    const TParsedBody parsed =
+        ParseEntity(headers, std::string_view(sample).substr(body), "utf-8", {});
     (void)RenderEntity("utf-8", {"x"}, parsed.Parts);
     GDateTime* date = g_mime_utils_header_decode_date("Sun, 05 Jan 2003 09:03:07 +0000");
     if (date) g_date_time_unref(date);
@@ -223,8 +238,8 @@ void EnsureGMime() {
 
 }  // namespace
 
-TParsedBody ParseBody(const THeaderLines& headers, std::string_view body, const std::string& fallbackCharset,
-                      const std::string& path) {
+TParsedBody ParseBody(const THeaderLines& headers, std::string_view body,
+                      const std::string& fallbackCharset, const std::string& path) {
   EnsureGMime();
   return ParseEntity(headers, body, fallbackCharset, path);
 }

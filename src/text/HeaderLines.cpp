@@ -6,9 +6,13 @@ namespace quenby {
 
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // A line of the block without its line end; next is set past the line end.
 std::string_view NextLine(std::string_view bytes, std::size_t from, std::size_t& next) {
@@ -38,8 +42,9 @@ bool SplitHeader(std::string_view line, std::string_view& name, std::string_view
 }  // namespace
 
 bool SameAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
 }
 
 std::string Unfold(std::string_view value) {
@@ -88,7 +93,9 @@ std::string_view THeaderLines::RawValue(std::string_view name) const {
   return line ? std::string_view(line->Value) : std::string_view{};
 }
 
-std::string THeaderLines::Value(std::string_view name) const { return Unfold(RawValue(name)); }
+std::string THeaderLines::Value(std::string_view name) const {
+  return Unfold(RawValue(name));
+}
 
 void THeaderLines::Set(std::string_view name, std::string_view value) {
   for (THeaderLine& line : Lines_) {
@@ -109,7 +116,8 @@ void THeaderLines::Remove(std::string_view name) {
 }
 
 void THeaderLines::Write(std::string& out) const {
-  for (const THeaderLine& line : Lines_) out.append(line.Name).append(": ").append(line.Value).append("\r\n");
+  for (const THeaderLine& line : Lines_)
+    out.append(line.Name).append(": ").append(line.Value).append("\r\n");
 }
 
 }  // namespace quenby

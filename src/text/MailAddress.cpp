@@ -16,7 +16,7 @@ std::string_view Trim(std::string_view text) {
 // One mailbox, "Name <addr>" or "addr (comment)". Quotes stay in the name
 // (DecodePhrase removes them); a comment keeps only its unescaped text.
 TMailAddress ParseMailbox(std::string_view text) {
-  std::string bare;     // outside comments and angle brackets
+  std::string bare;  // outside comments and angle brackets
   std::string inAngle;
   std::string comment;  // the first comment
   bool quoted = false;
@@ -41,8 +41,10 @@ TMailAddress ParseMailbox(std::string_view text) {
       if (!commentTaken) comment.push_back(c);
     } else if (quoted) {
       sink.push_back(c);
-      if (c == '\\' && i + 1 < text.size()) sink.push_back(text[++i]);
-      else if (c == '"') quoted = false;
+      if (c == '\\' && i + 1 < text.size())
+        sink.push_back(text[++i]);
+      else if (c == '"')
+        quoted = false;
     } else if (c == '(') {
       depth = 1;
     } else if (c == '<' && !hadAngle) {

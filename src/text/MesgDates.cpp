@@ -37,9 +37,13 @@ TSplitDate Split(TDateTime date) {
   const year_month_day ymd{days};
   const weekday dow{days};
   const auto seconds = ms / 1000;
-  return {static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
-          static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(dow.c_encoding()),
-          static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60)};
+  return {static_cast<int>(ymd.year()),
+          static_cast<int>(static_cast<unsigned>(ymd.month())),
+          static_cast<int>(static_cast<unsigned>(ymd.day())),
+          static_cast<int>(dow.c_encoding()),
+          static_cast<int>(seconds / 3600),
+          static_cast<int>(seconds / 60 % 60),
+          static_cast<int>(seconds % 60)};
 }
 
 struct TCloseFormat {
@@ -59,7 +63,8 @@ std::u16string Format(UDateFormat* format, TDateTime date) {
   const UDate millis = (date - static_cast<double>(kUnixEpochDay)) * static_cast<double>(kMsPerDay);
   std::u16string out(64, u'\0');
   UErrorCode status = U_ZERO_ERROR;
-  int32_t length = udat_format(format, millis, out.data(), static_cast<int32_t>(out.size()), nullptr, &status);
+  int32_t length =
+      udat_format(format, millis, out.data(), static_cast<int32_t>(out.size()), nullptr, &status);
   if (status == U_BUFFER_OVERFLOW_ERROR) {
     out.resize(static_cast<std::size_t>(length));
     status = U_ZERO_ERROR;
@@ -74,7 +79,8 @@ std::u16string Format(UDateFormat* format, TDateTime date) {
 
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second) {
   using namespace std::chrono;
-  const sys_days days{year_month_day{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
+  const sys_days days{year_month_day{std::chrono::year{year},
+                                     std::chrono::month{static_cast<unsigned>(month)},
                                      std::chrono::day{static_cast<unsigned>(day)}}};
   const double dayNumber = static_cast<double>(days.time_since_epoch().count() + kUnixEpochDay);
   const double time = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
@@ -85,8 +91,8 @@ TDateTime UnixToLocalDateTime(std::int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm local{};
   if (!localtime_r(&t, &local)) return 0;
-  return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                        local.tm_sec);
+  return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                        local.tm_min, local.tm_sec);
 }
 
 std::u16string MesgDateToStr(TDateTimeDetails details, TDateTime date) {
@@ -108,8 +114,8 @@ std::string MboxDateStr(TDateTime date) {
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const TSplitDate d = Split(date);
   char text[64];
-  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %4d", kDays[d.DayOfWeek], kMonths[d.Month - 1], d.Day,
-                d.Hour, d.Minute, d.Second, d.Year);
+  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %4d", kDays[d.DayOfWeek],
+                kMonths[d.Month - 1], d.Day, d.Hour, d.Minute, d.Second, d.Year);
   return text;
 }
 

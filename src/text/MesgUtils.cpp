@@ -36,9 +36,13 @@ const std::string& MailerId() {
   return id;
 }
 
-bool MesgHasAttachments(const TMimeMessage* message) { return message && message->AttachmentCount() > 0; }
+bool MesgHasAttachments(const TMimeMessage* message) {
+  return message && message->AttachmentCount() > 0;
+}
 
-bool IsUnsentMesg(const TMimeMessage* message) { return message && message->Headers().Has("Unsent"); }
+bool IsUnsentMesg(const TMimeMessage* message) {
+  return message && message->Headers().Has("Unsent");
+}
 
 void GetMesgText(const TMimeMessage* message, std::string& text, std::string& charset) {
   text.clear();

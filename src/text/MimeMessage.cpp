@@ -39,7 +39,8 @@ std::string Parameter(std::string_view value, std::string_view name) {
       std::string_view parameter = Trim(rest.substr(equals + 1));
       if (!parameter.empty() && parameter.front() == '"') {
         const std::size_t close = parameter.find('"', 1);
-        return std::string(parameter.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        return std::string(parameter.substr(
+            1, close == std::string_view::npos ? std::string_view::npos : close - 1));
       }
       return std::string(Trim(parameter.substr(0, parameter.find(';'))));
     }
@@ -121,8 +122,8 @@ void TMimeMessage::Parse(std::string_view bytes, bool headersOnly, const std::st
   if (headersOnly) return;
   RawBody_ = bytes.substr(bodyStart);
   const std::string charset = CharSet();
-  gmime_detail::TParsedBody parsed =
-      gmime_detail::ParseBody(Headers_, RawBody_, charset.empty() ? LegacyCodePage() : charset, path);
+  gmime_detail::TParsedBody parsed = gmime_detail::ParseBody(
+      Headers_, RawBody_, charset.empty() ? LegacyCodePage() : charset, path);
   Body_ = std::move(parsed.Body);
   Parts_ = std::move(parsed.Parts);
 }
@@ -202,12 +203,15 @@ std::string TMimeMessage::MsgId() const {
   return std::string(id);
 }
 
-TDateTime TMimeMessage::Date() const { return gmime_detail::DecodeDate(Headers_.Value("Date")); }
+TDateTime TMimeMessage::Date() const {
+  return gmime_detail::DecodeDate(Headers_.Value("Date"));
+}
 
 TMessagePriority TMimeMessage::Priority() const {
   // X-Priority: 1 (Highest) .. 5 (Lowest); the words of the other two
   // headers give high, normal or low.
-  if (const std::string value(Trim(Headers_.Value("X-Priority"))); !value.empty() && value[0] >= '1' && value[0] <= '5')
+  if (const std::string value(Trim(Headers_.Value("X-Priority")));
+      !value.empty() && value[0] >= '1' && value[0] <= '5')
     return static_cast<TMessagePriority>(value[0] - '1');
   for (const char* name : {"X-MSMail-Priority", "Importance"}) {
     const int priority = PriorityWord(Headers_.Value(name), mpHigh, mpNormal, mpLow);
@@ -216,9 +220,13 @@ TMessagePriority TMimeMessage::Priority() const {
   return mpNormal;
 }
 
-std::string TMimeMessage::CharSet() const { return Parameter(Headers_.Value("Content-Type"), "charset"); }
+std::string TMimeMessage::CharSet() const {
+  return Parameter(Headers_.Value("Content-Type"), "charset");
+}
 
-std::u16string TMimeMessage::DecodeText(std::string_view raw) const { return DecodeHeaderText(raw, CharsetNumber()); }
+std::u16string TMimeMessage::DecodeText(std::string_view raw) const {
+  return DecodeHeaderText(raw, CharsetNumber());
+}
 
 std::u16string TMimeMessage::DecodeName(const TMailAddress& address) const {
   return DecodePhrase(address.Name, CharsetNumber());

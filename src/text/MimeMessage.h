@@ -25,10 +25,10 @@ enum class TMimePartKind { Text, Attachment };
 
 struct TMimePart {
   TMimePartKind Kind = TMimePartKind::Text;
-  std::string ContentType;  // lower case, "type/subtype"
-  std::string Charset;      // the charset parameter as written
-  std::string FileName;     // a bare file name (UTF-8), never a path
-  std::string Data;         // transfer-decoded bytes
+  std::string ContentType;         // lower case, "type/subtype"
+  std::string Charset;             // the charset parameter as written
+  std::string FileName;            // a bare file name (UTF-8), never a path
+  std::string Data;                // transfer-decoded bytes
   std::vector<std::string> Lines;  // Data split at line ends (text parts)
 };
 

@@ -16,7 +16,9 @@ struct TEncodedWord {
   std::size_t Length;  // of the whole word, "=?" to "?="
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 bool AllBlank(std::string_view text) {
   for (const char c : text)
@@ -42,10 +44,12 @@ struct TWordEnds {
 
 // "=?charset?B?text?=" starting at from; the charset may carry an RFC 2231
 // language ("utf-8*en"), which is dropped.
-bool ParseEncodedWord(std::string_view text, std::size_t from, TWordEnds& ends, TEncodedWord& word) {
+bool ParseEncodedWord(std::string_view text, std::size_t from, TWordEnds& ends,
+                      TEncodedWord& word) {
   if (text.compare(from, 2, "=?") != 0) return false;
   const std::size_t charsetEnd = text.find('?', from + 2);
-  if (charsetEnd == std::string_view::npos || charsetEnd == from + 2 || charsetEnd + 2 >= text.size())
+  if (charsetEnd == std::string_view::npos || charsetEnd == from + 2 ||
+      charsetEnd + 2 >= text.size())
     return false;
   const char encoding = static_cast<char>(text[charsetEnd + 1] & ~0x20);
   if ((encoding != 'B' && encoding != 'Q') || text[charsetEnd + 2] != '?') return false;
@@ -55,7 +59,8 @@ bool ParseEncodedWord(std::string_view text, std::size_t from, TWordEnds& ends, 
   charset = charset.substr(0, charset.find('*'));
   for (const char c : charset)
     if (IsBlank(c)) return false;
-  word = {charset, encoding, text.substr(charsetEnd + 3, textEnd - charsetEnd - 3), textEnd + 2 - from};
+  word = {charset, encoding, text.substr(charsetEnd + 3, textEnd - charsetEnd - 3),
+          textEnd + 2 - from};
   return true;
 }
 
@@ -98,7 +103,8 @@ void AppendQ(std::string_view text, std::string& out) {
     const char c = text[i];
     if (c == '_') {
       out.push_back(' ');
-    } else if (c == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+    } else if (c == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+               HexValue(text[i + 2]) >= 0) {
       out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
       i += 2;
     } else {
@@ -152,10 +158,14 @@ bool IsMultiByteUtf8(std::string_view bytes) {
     }
     std::size_t length = 0;
     std::uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2, code = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, code = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, code = lead & 0x07;
-    else return false;
+    if (lead >= 0xC2 && lead <= 0xDF)
+      length = 2, code = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+      length = 3, code = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+      length = 4, code = lead & 0x07;
+    else
+      return false;
     if (i + length > bytes.size()) return false;
     for (std::size_t k = 1; k < length; ++k) {
       const auto next = static_cast<std::uint8_t>(bytes[i + k]);
@@ -175,10 +185,10 @@ bool IsMultiByteUtf8(std::string_view bytes) {
 std::u16string DecodeHeaderText(std::string_view raw, TCharsetNumber number) {
   const std::string text = Unfold(raw);
   std::u16string out;
-  std::string wordBytes;     // decoded bytes of adjacent words in one charset
+  std::string wordBytes;  // decoded bytes of adjacent words in one charset
   std::string_view wordCharset;
-  std::string rawRun;        // bytes outside encoded words
-  bool afterWord = false;    // only blanks since the last encoded word
+  std::string rawRun;      // bytes outside encoded words
+  bool afterWord = false;  // only blanks since the last encoded word
   TWordEnds ends;
 
   const auto flushWord = [&] {
@@ -203,8 +213,10 @@ std::u16string DecodeHeaderText(std::string_view raw, TCharsetNumber number) {
       // their bytes are joined before converting.
       if (!SameAscii(word.Charset, wordCharset)) flushWord();
       wordCharset = word.Charset;
-      if (word.Encoding == 'B') AppendBase64(word.Text, wordBytes);
-      else AppendQ(word.Text, wordBytes);
+      if (word.Encoding == 'B')
+        AppendBase64(word.Text, wordBytes);
+      else
+        AppendQ(word.Text, wordBytes);
       afterWord = true;
       i += word.Length;
       continue;

@@ -37,9 +37,9 @@ constexpr TTable kWinToKoi = {
 // Thousandths, for windows-1251 bytes C0..FF (capitals, then small letters).
 // They add up to 0.729, not 1; the score relies on these exact values.
 constexpr std::array<std::uint8_t, 64> kFrequencyPermille = {
-    1,  0,  2,  0,  1,  1,  0,  0,  1,  0,  1,  0,  1,  1,  1,  2,  2,  1,  1,  0,  0, 0,
-    0,  1,  1,  0,  0,  0,  0,  1,  0,  0,  57, 10, 31, 11, 21, 67, 7,  13, 52, 11, 23, 30,
-    24, 43, 75, 26, 38, 34, 46, 16, 1,  6,  2,  11, 4,  4,  0,  12, 12, 3,  5,  15,
+    1,  0,  2,  0,  1,  1,  0,  0,  1, 0, 1,  0,  1,  1,  1,  2,  2,  1,  1,  0,  0,  0,
+    0,  1,  1,  0,  0,  0,  0,  1,  0, 0, 57, 10, 31, 11, 21, 67, 7,  13, 52, 11, 23, 30,
+    24, 43, 75, 26, 38, 34, 46, 16, 1, 6, 2,  11, 4,  4,  0,  12, 12, 3,  5,  15,
 };
 
 // Upper-case windows-1251 words whose presence marks a right decoding.
@@ -56,8 +56,8 @@ std::string Recode(std::string_view bytes, const TTable& table) {
 
 char UpperWin1251(char c) {
   const auto byte = static_cast<std::uint8_t>(c);
-  if (byte >= 0xE0) return static_cast<char>(byte - 0x20);   // а..я
-  if (byte == 0xB8) return static_cast<char>(0xA8);          // ё
+  if (byte >= 0xE0) return static_cast<char>(byte - 0x20);  // а..я
+  if (byte == 0xB8) return static_cast<char>(0xA8);         // ё
   if (byte >= 'a' && byte <= 'z') return static_cast<char>(byte - 0x20);
   return c;
 }
@@ -68,12 +68,18 @@ bool HasHighByte(std::string_view bytes) {
   return false;
 }
 
-float Score(std::string_view bytes) { return RusLetterDistance(bytes) - RusMarkerBonus(bytes); }
+float Score(std::string_view bytes) {
+  return RusLetterDistance(bytes) - RusMarkerBonus(bytes);
+}
 
 }  // namespace
 
-std::string KoiToWin(std::string_view bytes) { return Recode(bytes, kKoiToWin); }
-std::string WinToKoi(std::string_view bytes) { return Recode(bytes, kWinToKoi); }
+std::string KoiToWin(std::string_view bytes) {
+  return Recode(bytes, kKoiToWin);
+}
+std::string WinToKoi(std::string_view bytes) {
+  return Recode(bytes, kWinToKoi);
+}
 
 float RusLetterDistance(std::string_view bytes) {
   std::array<std::int64_t, 256> counts{};

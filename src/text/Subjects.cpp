@@ -67,7 +67,8 @@ void ExtractSubjectNumber(std::u16string_view subject, std::int64_t& number, std
   // costs linear time.
   std::vector<std::size_t> nextClose(rest.size() + 2, std::u16string::npos);
   for (std::size_t i = rest.size(); i-- > 0;) nextClose[i] = rest[i] == u']' ? i : nextClose[i + 1];
-  for (std::size_t open = rest.find(u'['); open != std::u16string::npos; open = rest.find(u'[', open + 1)) {
+  for (std::size_t open = rest.find(u'['); open != std::u16string::npos;
+       open = rest.find(u'[', open + 1)) {
     // The "]" is looked for from two places on, so "[]" never counts as a pair.
     const std::size_t close = nextClose[std::min(open + 2, rest.size())];
     if (close == std::u16string::npos) break;  // no later "[" can find one either
@@ -81,7 +82,8 @@ void ExtractSubjectNumber(std::u16string_view subject, std::int64_t& number, std
   }
 }
 
-void StripSubject(std::u16string_view subject, std::int32_t& replies, std::int64_t& number, std::u16string& rest) {
+void StripSubject(std::u16string_view subject, std::int32_t& replies, std::int64_t& number,
+                  std::u16string& rest) {
   ExtractSubjectNumber(subject, number, rest);
   // Deleting the first "re:" until none is left, in one pass: "re:" cannot
   // overlap itself, so removing each one as soon as the kept text ends in it

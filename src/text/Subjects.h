@@ -15,7 +15,8 @@ void ExtractSubjectNumber(std::u16string_view subject, std::int64_t& number, std
 
 // On a lower-cased subject: the list number, then every "re:" anywhere
 // (counted in replies), then leading blanks.
-void StripSubject(std::u16string_view subject, std::int32_t& replies, std::int64_t& number, std::u16string& rest);
+void StripSubject(std::u16string_view subject, std::int32_t& replies, std::int64_t& number,
+                  std::u16string& rest);
 
 // The order of message lists by subject: the user's collation of the
 // lower-cased texts; subjects that differ only by prefixes and numbers

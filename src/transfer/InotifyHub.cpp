@@ -61,7 +61,8 @@ int TInotifyHub::Add(const std::string& path, std::uint32_t notifyFilter, const 
   std::lock_guard guard(Mutex_);
   // Watching a folder that is watched already returns the same id; the
   // kernel mask must then cover every listener's filter.
-  const int watch = ::inotify_add_watch(Fd_, path.c_str(), InotifyMaskFor(notifyFilter) | IN_MASK_ADD);
+  const int watch =
+      ::inotify_add_watch(Fd_, path.c_str(), InotifyMaskFor(notifyFilter) | IN_MASK_ADD);
   if (watch < 0) return -errno;
   Listeners_[watch].push_back({notifyFilter, signal});
   return watch;

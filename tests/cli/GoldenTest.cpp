@@ -32,7 +32,8 @@ std::vector<TGolden> FindGoldens() {
       if (entry.path().extension() == ".expected")
         cases.push_back({std::string(folder) + "/" + entry.path().stem().string(), entry.path()});
   }
-  std::sort(cases.begin(), cases.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
+  std::sort(cases.begin(), cases.end(),
+            [](const auto& a, const auto& b) { return a.Name < b.Name; });
   return cases;
 }
 

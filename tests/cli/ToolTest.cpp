@@ -51,16 +51,22 @@ const TUsageCase kUsageCases[] = {
     {"UnknownOption", {"folders", "--json", "x"}, 2, "quenby: unknown option '--json'"},
     {"MissingOperand", {"show", "x.dbx"}, 2, "quenby: missing operand"},
     {"TooManyOperands", {"dbx-records", "a", "b"}, 2, "quenby: too many operands"},
-    {"KeyNotANumber", {"show", "x.dbx", "2x"}, 2,
+    {"KeyNotANumber",
+     {"show", "x.dbx", "2x"},
+     2,
      "quenby: KEY must be a message index (a whole number), not '2x'"},
     {"ExportWithoutEml", {"export", "x.dbx"}, 2, "quenby: export needs --eml DIR"},
     {"EmlWithoutFolder", {"export", "x.dbx", "--eml"}, 2, "quenby: --eml needs a folder"},
     {"ToolHelp", {"--help"}, 0, ""},
     {"VerbHelp", {"show", "--help"}, 0, ""},
     {"Version", {"--version"}, 0, ""},
-    {"MissingFile", {"dbx-records", "/nonexistent/Inbox.dbx"}, 1,
+    {"MissingFile",
+     {"dbx-records", "/nonexistent/Inbox.dbx"},
+     1,
      "quenby: The file cannot be opened: /nonexistent/Inbox.dbx (No such file or directory)"},
-    {"NoMessageWithKey", {"show", kInbox, "7"}, 1,
+    {"NoMessageWithKey",
+     {"show", kInbox, "7"},
+     1,
      "quenby: The file is damaged or of another kind: " + kInbox + " (no message with index 7)"},
     {"OptionsAfterDashDash", {"show", "--", kInbox, "2"}, 0, ""},
 };
@@ -69,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Tool, ToolUsageTest, ::testing::ValuesIn(kUsageCases), 
 
 TEST(Tool, VersionAndHelpGoToStandardOutput) {
   EXPECT_EQ(RunQuenby({"--version"}).Out, "quenby " QUENBY_VERSION "\n");
-  EXPECT_TRUE(RunQuenby({"export", "--help"}).Out.starts_with("usage: quenby export FILE.dbx --eml DIR\n"));
+  EXPECT_TRUE(
+      RunQuenby({"export", "--help"}).Out.starts_with("usage: quenby export FILE.dbx --eml DIR\n"));
 }
 
 TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {
@@ -88,7 +95,8 @@ TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {
   const TRun run = RunQuenby({"export", dir.Path() + "f.dbx", "--eml", dir.Path() + "out"});
   EXPECT_EQ(run.Code, 0);
   EXPECT_EQ(run.Out, "");
-  EXPECT_EQ(run.Err, "quenby: warning: " + dir.Path() + "f.dbx at offset 16896: message 6 has no text\n");
+  EXPECT_EQ(run.Err,
+            "quenby: warning: " + dir.Path() + "f.dbx at offset 16896: message 6 has no text\n");
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir.Path() + "out"))
     names.push_back(e.path().filename().string());
@@ -115,7 +123,8 @@ TEST(Tool, FieldsAreDecodedAndEscaped) {
   TTempDir dir;
   w.Save(dir.Path() + "Folders.dbx");
   const TRun folders = RunQuenby({"folders", dir.Path()});
-  EXPECT_EQ(folders.Out, "8\t1\tEntw\xC3\xBCrfe\tEntw\xC3\xBCrfe.dbx\n9\t0\ttab\\there\\nback\\\\slash\t\n");
+  EXPECT_EQ(folders.Out,
+            "8\t1\tEntw\xC3\xBCrfe\tEntw\xC3\xBCrfe.dbx\n9\t0\ttab\\there\\nback\\\\slash\t\n");
   EXPECT_EQ(folders.Err, "");
   SetLegacyCodePage({});
 
@@ -123,7 +132,8 @@ TEST(Tool, FieldsAreDecodedAndEscaped) {
   m.SetItemCount(1);
   m.SetRoot(0x3000);
   m.PutNode(0x3000, {{0x4000}});
-  m.PutRecord(0x4000, {Direct(0x80, 5), Direct(0x81, 0x4080), Stored(0x12, FileTime(0x01D7EF1328722FAC))});
+  m.PutRecord(0x4000,
+              {Direct(0x80, 5), Direct(0x81, 0x4080), Stored(0x12, FileTime(0x01D7EF1328722FAC))});
   m.Save(dir.Path() + "m.dbx");
   EXPECT_EQ(RunQuenby({"dbx-records", dir.Path() + "m.dbx"}).Out,
             "index\tflags\tbody_offset\tsize\treceived\tcreated\n"

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "TempDir.h"
 #include "TestNames.h"
 #include "controls/FileError.h"
 #include "controls/GlobDataModule.h"
@@ -21,7 +22,6 @@
 #include "platform/Shell.h"
 #include "settings/GlobStrings.h"
 #include "settings/OptionsDialogs.h"
-#include "TempDir.h"
 
 namespace quenby {
 namespace {

@@ -64,7 +64,9 @@ void LoadOnWorker(TIntItems& items, const std::vector<std::string>& keys, int ba
   }).join();
 }
 
-std::string MakeKey(const char* prefix, int i) { return prefix + std::to_string(i); }
+std::string MakeKey(const char* prefix, int i) {
+  return prefix + std::to_string(i);
+}
 
 std::vector<std::string> Keys(int n, const char* prefix = "k") {
   std::vector<std::string> keys;

@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "TempDir.h"
 #include "TestNames.h"
 #include "platform/FileTimes.h"
-#include "TempDir.h"
 
 namespace quenby {
 namespace {

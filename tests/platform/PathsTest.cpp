@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
+#include "TempDir.h"
 #include "TestNames.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
-#include "TempDir.h"
 
 namespace quenby {
 namespace {

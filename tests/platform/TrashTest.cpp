@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/Shell.h"
 #include "TempDir.h"
+#include "platform/Shell.h"
 
 namespace quenby {
 namespace {

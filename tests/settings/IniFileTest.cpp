@@ -2,9 +2,9 @@
 
 #include "TestNames.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <filesystem>
-#include <unistd.h>
 
 #include "TempDir.h"
 #include "platform/Errors.h"
@@ -47,8 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TValueCase{"OneQuote", "\""}, TValueCase{"QuoteInside", "say \"hi\" now"},
                       TValueCase{"LineBreaks", "one\r\ntwo\nthree\r"},
                       TValueCase{"Injection", "x\n[Other]\nkey=stolen"},
-                      TValueCase{"BackslashesInQuotes", " C:\\new\\ "}, TValueCase{"Path", "C:\\new\\x"},
-                      TValueCase{"EscapesLiteral", "\"a\\nb\""}, TValueCase{"Semicolon", ";not a comment"},
+                      TValueCase{"BackslashesInQuotes", " C:\\new\\ "},
+                      TValueCase{"Path", "C:\\new\\x"}, TValueCase{"EscapesLiteral", "\"a\\nb\""},
+                      TValueCase{"Semicolon", ";not a comment"},
                       TValueCase{"Long", std::string(5000, 'z')}, TValueCase{"Utf8", "Входящие"}),
     test::ByName());
 
@@ -129,7 +130,8 @@ TEST(SafeFileWriter, AFailedWriteKeepsTheOldFile) {
         errno = ENOSPC;
         return -1;
       }
-      const std::int64_t n = ::write(fd, data, static_cast<std::size_t>(std::min(size, failAfter - written)));
+      const std::int64_t n =
+          ::write(fd, data, static_cast<std::size_t>(std::min(size, failAfter - written)));
       written += n;
       return n;
     });

@@ -36,9 +36,10 @@ const TOrdinalType& PercentType() {
 class TSpeechOptions : public TIniPersistent {
  public:
   static const TClassInfo& StaticInfo() {
-    static const TClassInfo info = TClassBuilder<TSpeechOptions>("TSpeechOptions", &TIniPersistent::StaticInfo())
-                                       .Integer("Rate", &TSpeechOptions::Rate, 5)
-                                       .Build();
+    static const TClassInfo info =
+        TClassBuilder<TSpeechOptions>("TSpeechOptions", &TIniPersistent::StaticInfo())
+            .Integer("Rate", &TSpeechOptions::Rate, 5)
+            .Build();
     return info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
@@ -48,9 +49,10 @@ class TSpeechOptions : public TIniPersistent {
 class TAccount : public TIniCollectionItem {
  public:
   static const TClassInfo& StaticInfo() {
-    static const TClassInfo info = TClassBuilder<TAccount>("TAccount", &TIniCollectionItem::StaticInfo())
-                                       .String("Path", &TAccount::Path)
-                                       .Build();
+    static const TClassInfo info =
+        TClassBuilder<TAccount>("TAccount", &TIniCollectionItem::StaticInfo())
+            .String("Path", &TAccount::Path)
+            .Build();
     return info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
@@ -87,7 +89,10 @@ class TOptions : public TIniPersistent {
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
   std::u16string GetSectionName() const override { return u"Options"; }
   void DefineIniProperties(TIniFiler& filer, bool reading) override {
-    if (reading) Extra = filer.ReadValue("Extra"); else filer.WriteValue("Extra", Extra);
+    if (reading)
+      Extra = filer.ReadValue("Extra");
+    else
+      filer.WriteValue("Extra", Extra);
   }
 
   std::u16string GetTitle() const { return Title; }
@@ -118,7 +123,8 @@ std::string Text(const TOptions& o, const char* name) {
 }
 
 void AddAccounts(TOptions& o, int n) {
-  for (int i = 0; i < n; ++i) static_cast<TAccount&>(o.Accounts.Add()).Path = "/mail/" + std::to_string(i);
+  for (int i = 0; i < n; ++i)
+    static_cast<TAccount&>(o.Accounts.Add()).Path = "/mail/" + std::to_string(i);
 }
 
 TEST(IniProps, EveryKindRoundTripsThroughTheFile) {
@@ -149,11 +155,13 @@ TEST(IniProps, EveryKindRoundTripsThroughTheFile) {
     filer.UpdateFile();
   }
   const std::string file = ReadAll(dir / "options.ini");
-  for (const char* line : {"[Options]\n", "Kind=ekEudora\n", "Flags=mfSeen,mfDraft\n", "Ratio=1.5\n",
-                           "Wide=1046\n", "Big=-9000000000\n", "Extra=from the hook\n", "[SpeechOptions]\nRate=9\n",
-                           "[Accounts]\nCount=3\nDefaultItemIndex=2\n", "[Accounts\\0]\n", "[Accounts\\2]\n"})
+  for (const char* line :
+       {"[Options]\n", "Kind=ekEudora\n", "Flags=mfSeen,mfDraft\n", "Ratio=1.5\n", "Wide=1046\n",
+        "Big=-9000000000\n", "Extra=from the hook\n", "[SpeechOptions]\nRate=9\n",
+        "[Accounts]\nCount=3\nDefaultItemIndex=2\n", "[Accounts\\0]\n", "[Accounts\\2]\n"})
     EXPECT_NE(file.find(line), std::string::npos) << line;
-  for (const char* absent : {"ReadOnly=", "Hidden="}) EXPECT_EQ(file.find(absent), std::string::npos) << absent;
+  for (const char* absent : {"ReadOnly=", "Hidden="})
+    EXPECT_EQ(file.find(absent), std::string::npos) << absent;
 
   TOptions in;
   AddAccounts(in, 1);  // reading replaces what the collection held
@@ -180,12 +188,12 @@ TEST(IniProps, MissingKeysGiveDefaultsAndKeepTheObjectSound) {
   o.Ratio = 2;
   TIniFiler filer(dir / "empty.ini");
   filer.ReadObject(&o);
-  EXPECT_TRUE(o.AutoRecode);          // default true, not false
+  EXPECT_TRUE(o.AutoRecode);  // default true, not false
   EXPECT_EQ(o.Count, 0);
-  EXPECT_EQ(o.FolderId, INT32_MIN);   // no default: the marker
+  EXPECT_EQ(o.FolderId, INT32_MIN);  // no default: the marker
   EXPECT_EQ(o.Percent, 50);
   EXPECT_EQ(o.Kind, ekNone);
-  EXPECT_EQ(o.LastKind, ekEudora);    // no default, and the marker is no value of the type
+  EXPECT_EQ(o.LastKind, ekEudora);  // no default, and the marker is no value of the type
   EXPECT_EQ(o.Wide, u'w');
   EXPECT_EQ(o.Flags, 0u);
   EXPECT_EQ(o.Ratio, 0);
@@ -210,32 +218,32 @@ TEST_P(IniPropsText, SetPropertyTextByNameParsesAsTheFileIsRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, IniPropsText,
-    ::testing::Values(
-        TTextCase{"SetPlain", "Flags", u"mfSeen,mfDraft", "mfSeen,mfDraft"},
-        TTextCase{"SetBracketsAndBlanks", "Flags", u"[ mfDraft  mfSeen ]", "mfSeen,mfDraft"},
-        TTextCase{"SetAnyCase", "flags", u"MFFLAGGED", "mfFlagged"},
-        TTextCase{"SetUnknownEmpties", "Flags", u"mfSeen,mfBogus", ""},
-        TTextCase{"BooleanCapitals", "AutoRecode", u"FALSE", "False"},
-        TTextCase{"BooleanUnknown", "AutoRecode", u"maybe", "True"},
-        TTextCase{"EnumMixedCase", "Kind", u"EKeudora", "ekEudora"},
-        TTextCase{"EnumEmptyGivesDefault", "Kind", u"", "ekNone"},
-        TTextCase{"IntegerJunk", "Count", u"12abc", "0"},
-        TTextCase{"IntegerPlusSign", "Count", u"+5", "0"},
-        TTextCase{"IntegerNegative", "Count", u"-5", "-5"},
-        TTextCase{"IntegerBeyondInt32", "Count", u"2147483648", "0"},
-        TTextCase{"RangeAbove", "Percent", u"101", "50"},
-        TTextCase{"RangeBelow", "Percent", u"-1", "50"},
-        TTextCase{"FloatComma", "Ratio", u"1,25", "1.25"},
-        TTextCase{"FloatFifteenDigits", "Ratio", u"0.1", "0.1"},
-        TTextCase{"FloatJunk", "Ratio", u"one", "0"},
-        TTextCase{"Int64Max", "Big", u"9223372036854775807", "9223372036854775807"},
-        TTextCase{"Int64Beyond", "Big", u"9223372036854775808", "0"},
-        TTextCase{"CharFirst", "Letter", u"xyz", "x"},
-        TTextCase{"WideCharCode", "Wide", u"1046", "1046"},
-        TTextCase{"WideCharOutOfRange", "Wide", u"70000", "119"},
-        TTextCase{"StringWhole", "Folder", u"  a;b=c\n", "  a;b=c\n"},
-        TTextCase{"WideString", "Title", u"Привет", "Привет"},
-        TTextCase{"ReadOnlyHasNoText", "ReadOnly", u"5", ""}),
+    ::testing::Values(TTextCase{"SetPlain", "Flags", u"mfSeen,mfDraft", "mfSeen,mfDraft"},
+                      TTextCase{"SetBracketsAndBlanks", "Flags", u"[ mfDraft  mfSeen ]",
+                                "mfSeen,mfDraft"},
+                      TTextCase{"SetAnyCase", "flags", u"MFFLAGGED", "mfFlagged"},
+                      TTextCase{"SetUnknownEmpties", "Flags", u"mfSeen,mfBogus", ""},
+                      TTextCase{"BooleanCapitals", "AutoRecode", u"FALSE", "False"},
+                      TTextCase{"BooleanUnknown", "AutoRecode", u"maybe", "True"},
+                      TTextCase{"EnumMixedCase", "Kind", u"EKeudora", "ekEudora"},
+                      TTextCase{"EnumEmptyGivesDefault", "Kind", u"", "ekNone"},
+                      TTextCase{"IntegerJunk", "Count", u"12abc", "0"},
+                      TTextCase{"IntegerPlusSign", "Count", u"+5", "0"},
+                      TTextCase{"IntegerNegative", "Count", u"-5", "-5"},
+                      TTextCase{"IntegerBeyondInt32", "Count", u"2147483648", "0"},
+                      TTextCase{"RangeAbove", "Percent", u"101", "50"},
+                      TTextCase{"RangeBelow", "Percent", u"-1", "50"},
+                      TTextCase{"FloatComma", "Ratio", u"1,25", "1.25"},
+                      TTextCase{"FloatFifteenDigits", "Ratio", u"0.1", "0.1"},
+                      TTextCase{"FloatJunk", "Ratio", u"one", "0"},
+                      TTextCase{"Int64Max", "Big", u"9223372036854775807", "9223372036854775807"},
+                      TTextCase{"Int64Beyond", "Big", u"9223372036854775808", "0"},
+                      TTextCase{"CharFirst", "Letter", u"xyz", "x"},
+                      TTextCase{"WideCharCode", "Wide", u"1046", "1046"},
+                      TTextCase{"WideCharOutOfRange", "Wide", u"70000", "119"},
+                      TTextCase{"StringWhole", "Folder", u"  a;b=c\n", "  a;b=c\n"},
+                      TTextCase{"WideString", "Title", u"Привет", "Привет"},
+                      TTextCase{"ReadOnlyHasNoText", "ReadOnly", u"5", ""}),
     test::ByName());
 
 // Qt programs run under the user's locale (setlocale(LC_ALL, "")); a file
@@ -281,9 +289,10 @@ TEST(IniProps, TextToOrdinalForColumnKinds) {
 class TNested : public TIniCollectionItem {
  public:
   static const TClassInfo& StaticInfo() {
-    static const TClassInfo info = TClassBuilder<TNested>("TNested", &TIniCollectionItem::StaticInfo())
-                                       .Object("Folders", [](TNested& n) { return &n.Folders; })
-                                       .Build();
+    static const TClassInfo info =
+        TClassBuilder<TNested>("TNested", &TIniCollectionItem::StaticInfo())
+            .Object("Folders", [](TNested& n) { return &n.Folders; })
+            .Build();
     return info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
@@ -331,8 +340,9 @@ class TFakeControl : public TPersistent {
 class TTagged : public TIniComponent {
  public:
   static const TClassInfo& StaticInfo() {
-    static const TClassInfo info =
-        TClassBuilder<TTagged>("TTagged", &TIniComponent::StaticInfo()).Integer("Size", &TTagged::Size, 0).Build();
+    static const TClassInfo info = TClassBuilder<TTagged>("TTagged", &TIniComponent::StaticInfo())
+                                       .Integer("Size", &TTagged::Size, 0)
+                                       .Build();
     return info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
@@ -356,7 +366,9 @@ TEST(IniProps, RegistrationRefusesClashesAndFakeControls) {
                     .Integer("RATE", &TSpeechOptions::Rate)
                     .Build()),
                std::logic_error);
-  EXPECT_THROW((TClassBuilder<TSpeechOptions>("TBad", nullptr).Integer("Name", &TSpeechOptions::Rate).Build(true, true)),
+  EXPECT_THROW((TClassBuilder<TSpeechOptions>("TBad", nullptr)
+                    .Integer("Name", &TSpeechOptions::Rate)
+                    .Build(true, true)),
                std::logic_error);
 }
 
@@ -394,8 +406,9 @@ TEST(IniProps, HooksRunForRegisteredClassesAndTheSectionIsRestored) {
 TEST(IniProps, ACollectionWhoseCountLiesReadsTheItemsThatExist) {
   TTempDir dir;
   for (const char* count : {"1000000000000", "-5", "junk"}) {
-    WriteAll(dir / "lie.ini", std::string("[Accounts]\nCount=") + count +
-                                  "\nDefaultItemIndex=1\n[Accounts\\0]\nPath=a\n[Accounts\\1]\nPath=b\n");
+    WriteAll(dir / "lie.ini",
+             std::string("[Accounts]\nCount=") + count +
+                 "\nDefaultItemIndex=1\n[Accounts\\0]\nPath=a\n[Accounts\\1]\nPath=b\n");
     TOptions o;
     TIniFiler filer(dir / "lie.ini");
     filer.SetSection("Options");

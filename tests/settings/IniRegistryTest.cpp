@@ -18,7 +18,8 @@ const std::string kKey = "software\\Tolvane\\Quenby Mailer";
 
 TEST(IniRegistry, ValuesPersistAndMatchIgnoringCase) {
   TTempDir dir;
-  const std::string path = dir / "Tolvane/Quenby Mailer.ini";  // the folder is created on first write
+  const std::string path =
+      dir / "Tolvane/Quenby Mailer.ini";  // the folder is created on first write
   {
     TIniRegistry reg(path);
     EXPECT_FALSE(reg.KeyExists(kKey));
@@ -27,7 +28,8 @@ TEST(IniRegistry, ValuesPersistAndMatchIgnoringCase) {
     WriteRegistryInteger(reg, kKey, "Width", -12);
   }
   TIniRegistry reg(path);
-  EXPECT_EQ(reg.ReadString("SOFTWARE\\tolvane\\quenby mailer", "languagefile"), "/usr/share/quenby/local/english.ini");
+  EXPECT_EQ(reg.ReadString("SOFTWARE\\tolvane\\quenby mailer", "languagefile"),
+            "/usr/share/quenby/local/english.ini");
   EXPECT_EQ(reg.ReadString(kKey + "\\history\\find", "0"), "subject: x");
   EXPECT_EQ(ReadRegistryInteger(reg, kKey, "width", 0), -12);
   EXPECT_EQ(ReadRegistryInteger(reg, kKey, "LanguageFile", 7), 7);
@@ -35,7 +37,8 @@ TEST(IniRegistry, ValuesPersistAndMatchIgnoringCase) {
   EXPECT_TRUE(reg.KeyExists("Software\\Tolvane"));
   EXPECT_FALSE(reg.KeyExists("Software\\Tolv"));
   EXPECT_EQ(reg.SubKeys("software\\tolvane\\QUENBY MAILER"), std::vector<std::string>{"History"});
-  EXPECT_NE(ReadAll(path).find("[software\\Tolvane\\Quenby Mailer]\nLanguageFile="), std::string::npos);
+  EXPECT_NE(ReadAll(path).find("[software\\Tolvane\\Quenby Mailer]\nLanguageFile="),
+            std::string::npos);
 }
 
 TEST(IniRegistry, SubKeysListEachChildOnce) {
@@ -67,13 +70,17 @@ TEST(IniRegistry, AFailedSaveKeepsFileAndMemoryAsTheyWere) {
 
 TEST(IniRegistry, DefaultFileFollowsXdgConfigHome) {
   const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string keep = saved ? saved : "", home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const std::string keep = saved ? saved : "",
+                    home = std::getenv("HOME") ? std::getenv("HOME") : "";
   ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
   EXPECT_EQ(DefaultRegistryFileName(), "/cfg/Tolvane/Quenby Mailer.ini");
   ::setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
   ::setenv("HOME", "/home/u", 1);
   EXPECT_EQ(DefaultRegistryFileName(), "/home/u/.config/Tolvane/Quenby Mailer.ini");
-  if (saved) ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+  if (saved)
+    ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
   ::setenv("HOME", home.c_str(), 1);
 }
 

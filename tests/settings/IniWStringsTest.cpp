@@ -48,9 +48,15 @@ INSTANTIATE_TEST_SUITE_P(Files, IniStringsEncoding,
                          test::ByName());
 
 TEST(IniStrings, DecodingStopsAtNulAndSurvivesBadBytes) {
-  EXPECT_EQ(DecodeIniText(std::string("\xFF\xFE" "a\0b\0\0\0c\0", 10)), u"ab");
+  EXPECT_EQ(DecodeIniText(std::string("\xFF\xFE"
+                                      "a\0b\0\0\0c\0",
+                                      10)),
+            u"ab");
   EXPECT_EQ(DecodeIniText(std::string("\xFE\xFF\0a\0", 5)), u"a");  // odd trailing byte ignored
-  EXPECT_EQ(DecodeIniText("\xEF\xBB\xBF" "a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(DecodeIniText("\xEF\xBB\xBF"
+                          "a\xFF"
+                          "b"),
+            u"a\uFFFDb");
   SetLegacyCodePage("windows-1252");
   EXPECT_EQ(DecodeIniText("caf\xE9"), u"café");  // not UTF-8: the legacy code page
   SetLegacyCodePage({});
@@ -63,9 +69,9 @@ TEST(IniStrings, HeaderAndKeyRules) {
   table.SortEntries();
   table.Reindex();
   ASSERT_EQ(table.Sections().size(), 3u);
-  EXPECT_EQ(table.FindSection(u"Menu"), 1);       // blanks after "]" dropped
-  EXPECT_EQ(table.FindSection(u" Menu"), 2);      // a blank inside "[" names another section
-  EXPECT_EQ(table.FindSection(u"COMMON"), 0);     // the repeat in other case is merged
+  EXPECT_EQ(table.FindSection(u"Menu"), 1);    // blanks after "]" dropped
+  EXPECT_EQ(table.FindSection(u" Menu"), 2);   // a blank inside "[" names another section
+  EXPECT_EQ(table.FindSection(u"COMMON"), 0);  // the repeat in other case is merged
   table.PushSection(0);
   EXPECT_EQ(table.Get(2), u"merged");
   EXPECT_EQ(table.ValueByName(u"name"), u"Имя");
@@ -101,9 +107,9 @@ TEST(IniStrings, WhichKeysAreNumbers) {
   const struct {
     std::u16string Line;
     std::int64_t Numbered;  // -1: named
-  } rows[] = {{u"12=x", 12},         {u"0012=x", 12},      {u"2147483647=x", 2147483647},
-              {u"2147483648=x", -1}, {u"+1=x", -1},        {u"-1=x", -1},
-              {u"-7=x", -1},         {u"$1F=x", -1},       {u"１２=x", -1},
+  } rows[] = {{u"12=x", 12},         {u"0012=x", 12},       {u"2147483647=x", 2147483647},
+              {u"2147483648=x", -1}, {u"+1=x", -1},         {u"-1=x", -1},
+              {u"-7=x", -1},         {u"$1F=x", -1},        {u"１２=x", -1},
               {u"1 =x", -1},         {u"12345678901=x", -1}};
   for (const auto& row : rows) {
     TIniStrings table;

@@ -9,7 +9,8 @@ namespace quenby::test {
 namespace {
 
 std::string TextOf(std::uint32_t i) {
-  return "Subject: message " + std::to_string(i) + "\r\n\r\n" + std::string(1500 + i % 700, 'a' + i % 26);
+  return "Subject: message " + std::to_string(i) + "\r\n\r\n" +
+         std::string(1500 + i % 700, 'a' + i % 26);
 }
 
 TEST(DbxFileBuilder, LargeFileReadsBackInOrder) {

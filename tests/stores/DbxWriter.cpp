@@ -10,9 +10,15 @@ namespace quenby::test {
 
 using namespace quenby::dbx;
 
-TDbxProperty Direct(std::uint8_t id, std::uint32_t value) { return {id, value, {}}; }
-TDbxProperty Stored(std::uint8_t id, std::string data) { return {id, 0, std::move(data)}; }
-TDbxProperty AtOffset(std::uint8_t id, std::uint32_t offset) { return {id, offset, {}}; }
+TDbxProperty Direct(std::uint8_t id, std::uint32_t value) {
+  return {id, value, {}};
+}
+TDbxProperty Stored(std::uint8_t id, std::string data) {
+  return {id, 0, std::move(data)};
+}
+TDbxProperty AtOffset(std::uint8_t id, std::uint32_t offset) {
+  return {id, offset, {}};
+}
 
 std::string Dword(std::uint32_t value) {
   std::string out(4, '\0');
@@ -24,15 +30,18 @@ std::string FileTime(std::uint64_t value) {
   return Dword(static_cast<std::uint32_t>(value)) + Dword(static_cast<std::uint32_t>(value >> 32));
 }
 
-std::string CString(std::string_view text) { return std::string(text) + '\0'; }
+std::string CString(std::string_view text) {
+  return std::string(text) + '\0';
+}
 
 std::string EncodeHeader(std::uint32_t type) {
   std::string header(kFileHeaderSize, '\0');
   header.replace(0, 4, Dword(kMagic));
   header.replace(4, 4, Dword(type));
   // The class id and version that real message and folder files carry.
-  static const unsigned char kClass[] = {0x66, 0xE3, 0xD1, 0x11, 0x9A, 0x4E, 0x00, 0xC0, 0x4F, 0xA3,
-                                         0x09, 0xD4, 0x05, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+  static const unsigned char kClass[] = {0x66, 0xE3, 0xD1, 0x11, 0x9A, 0x4E, 0x00,
+                                         0xC0, 0x4F, 0xA3, 0x09, 0xD4, 0x05, 0x00,
+                                         0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
   header.replace(8, sizeof kClass, reinterpret_cast<const char*>(kClass), sizeof kClass);
   header.replace(0x1C, 4, Dword(type == kTypeFolders ? 0x108 : 0x618));
   return header;
@@ -49,8 +58,10 @@ std::string EncodeRecord(std::int64_t at, const std::vector<TDbxProperty>& prope
     }
     table += Dword(p.Id | value << 8);
   }
-  const std::int64_t length = lengthOverride >= 0 ? lengthOverride : std::int64_t(table.size() + area.size());
-  std::string out = Dword(static_cast<std::uint32_t>(at)) + Dword(static_cast<std::uint32_t>(length));
+  const std::int64_t length =
+      lengthOverride >= 0 ? lengthOverride : std::int64_t(table.size() + area.size());
+  std::string out =
+      Dword(static_cast<std::uint32_t>(at)) + Dword(static_cast<std::uint32_t>(length));
   out += static_cast<char>(length & 0xFF);  // object length, not read
   out += static_cast<char>((length >> 8) & 0xFF);
   out += static_cast<char>(properties.size());
@@ -63,11 +74,12 @@ std::string EncodeNode(std::int64_t at, const std::vector<TDbxEntry>& entries, s
                        bool padToNodeSize) {
   const std::int64_t count = countField >= 0 ? countField : std::int64_t(entries.size());
   std::string out = Dword(static_cast<std::uint32_t>(at)) + Dword(0) +
-                    Dword(static_cast<std::uint32_t>(child)) + Dword(static_cast<std::uint32_t>(parent)) +
+                    Dword(static_cast<std::uint32_t>(child)) +
+                    Dword(static_cast<std::uint32_t>(parent)) +
                     Dword(static_cast<std::uint32_t>(count << 8)) + Dword(childCount);
   for (const auto& e : entries)
-    out += Dword(static_cast<std::uint32_t>(e.Record)) + Dword(static_cast<std::uint32_t>(e.Child)) +
-           Dword(e.ChildCount);
+    out += Dword(static_cast<std::uint32_t>(e.Record)) +
+           Dword(static_cast<std::uint32_t>(e.Child)) + Dword(e.ChildCount);
   if (padToNodeSize && std::int64_t(out.size()) < kNodeSize) out.resize(kNodeSize, '\0');
   return out;
 }
@@ -80,7 +92,9 @@ void TDbxWriter::PutBytes(std::int64_t at, std::string_view bytes) {
   Bytes_.replace(static_cast<std::size_t>(at), bytes.size(), bytes);
 }
 
-void TDbxWriter::PutU32(std::int64_t at, std::uint32_t value) { PutBytes(at, Dword(value)); }
+void TDbxWriter::PutU32(std::int64_t at, std::uint32_t value) {
+  PutBytes(at, Dword(value));
+}
 
 void TDbxWriter::SetRoot(std::int64_t node) {
   PutU32(kRootAt, static_cast<std::uint32_t>(node));
@@ -107,7 +121,8 @@ void TDbxWriter::PutBlock(std::int64_t at, std::int64_t next, std::string_view d
                           std::int64_t lengthOverride) {
   const std::int64_t length = lengthOverride >= 0 ? lengthOverride : std::int64_t(data.size());
   std::string block = Dword(static_cast<std::uint32_t>(at)) + Dword(kBlockDataSize) +
-                      Dword(static_cast<std::uint32_t>(length)) + Dword(static_cast<std::uint32_t>(next));
+                      Dword(static_cast<std::uint32_t>(length)) +
+                      Dword(static_cast<std::uint32_t>(next));
   block += data;
   block.resize(kBlockSize, '\0');
   PutBytes(at, block);
@@ -169,14 +184,16 @@ void TDbxFileBuilder::AddMessage(std::uint32_t index, std::string_view text, std
     properties.push_back(Direct(0x84, static_cast<std::uint32_t>(body)));
   else
     properties.push_back(Stored(0x04, Dword(static_cast<std::uint32_t>(body))));
-  properties.push_back(Direct(0x91, static_cast<std::uint32_t>(std::min<std::int64_t>(size, 0xFFFFFF))));
+  properties.push_back(
+      Direct(0x91, static_cast<std::uint32_t>(std::min<std::int64_t>(size, 0xFFFFFF))));
   properties.push_back(Stored(0x12, FileTime(receivedTime)));
   properties.push_back(Stored(0x02, FileTime(receivedTime)));
   Records_.push_back(End_);
   Append(EncodeRecord(End_, properties));
 }
 
-std::size_t TDbxFileBuilder::BuildTree(std::size_t lo, std::size_t hi, std::vector<TTreeNode>& nodes) {
+std::size_t TDbxFileBuilder::BuildTree(std::size_t lo, std::size_t hi,
+                                       std::vector<TTreeNode>& nodes) {
   const std::size_t self = nodes.size();
   nodes.emplace_back();
   const std::size_t count = hi - lo;
@@ -211,7 +228,9 @@ std::int64_t TDbxFileBuilder::Finish() {
   std::vector<TTreeNode> nodes;
   if (!Records_.empty()) BuildTree(0, Records_.size(), nodes);
   for (std::size_t i = 0; i < nodes.size(); ++i) nodes[i].At = End_ + std::int64_t(i) * kNodeSize;
-  const auto resolve = [&](std::int64_t link) { return link < 0 ? nodes[std::size_t(-link - 1)].At : 0; };
+  const auto resolve = [&](std::int64_t link) {
+    return link < 0 ? nodes[std::size_t(-link - 1)].At : 0;
+  };
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     auto& n = nodes[i];
     for (auto& e : n.Entries) e.Child = resolve(e.Child);

@@ -16,8 +16,8 @@ namespace quenby::test {
 
 struct TDbxProperty {
   std::uint8_t Id;
-  std::uint32_t Value = 0;    // direct value, or data-area offset when Data is empty
-  std::string Data;           // indirect value, placed in the data area
+  std::uint32_t Value = 0;  // direct value, or data-area offset when Data is empty
+  std::string Data;         // indirect value, placed in the data area
 };
 
 // Property helpers: ids below 0x80 take their value from the data area.

@@ -25,12 +25,15 @@ TEST_P(FindStoreRootTest, FindsTheStoreFolder) {
   EXPECT_EQ(FindStoreRoot(registry), GetParam().Root);
 }
 
-const char kIdentity[] = "\\Identities\\{0E5B2A63-1F3C-4D2A-9C7E-5A1B2C3D4E5F}\\Software\\Microsoft\\Outlook Express";
+const char kIdentity[] =
+    "\\Identities\\{0E5B2A63-1F3C-4D2A-9C7E-5A1B2C3D4E5F}\\Software\\Microsoft\\Outlook Express";
 
 const TRootCase kRootCases[] = {
     {"Nothing", [](TMemoryRegistry&) {}, ""},
     {"MainKey",
-     [](TMemoryRegistry& r) { r.WriteString("\\Software\\Microsoft\\Outlook Express", "Store Root", "/srv/oe"); },
+     [](TMemoryRegistry& r) {
+       r.WriteString("\\Software\\Microsoft\\Outlook Express", "Store Root", "/srv/oe");
+     },
      "/srv/oe/"},
     {"HighestVersionOfTheDefaultIdentity",
      [](TMemoryRegistry& r) {
@@ -60,12 +63,14 @@ const TRootCase kRootCases[] = {
      "/home/ann/.wine/drive_c/users/ann/Local Settings/Outlook Express/"},
     {"UnknownReferenceKept",
      [](TMemoryRegistry& r) {
-       r.WriteString("\\Software\\Microsoft\\Outlook Express", "Store Root", "/x/%QUENBY_NO_SUCH_NAME%/y");
+       r.WriteString("\\Software\\Microsoft\\Outlook Express", "Store Root",
+                     "/x/%QUENBY_NO_SUCH_NAME%/y");
      },
      "/x/%QUENBY_NO_SUCH_NAME%/y/"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Registry, FindStoreRootTest, ::testing::ValuesIn(kRootCases), test::ByName());
+INSTANTIATE_TEST_SUITE_P(Registry, FindStoreRootTest, ::testing::ValuesIn(kRootCases),
+                         test::ByName());
 
 TEST(ExpandEnvironmentStrings, KeepsTheRawValueWhenTheResultIsTooLong) {
   ::setenv("QUENBY_TEST_LONG", std::string(2000, 'x').c_str(), 1);

@@ -215,47 +215,59 @@ TEST_P(DbxTextTest, CopiesTheBlockChain) {
   TOEFile& file = Open(w);
   EXPECT_EQ(ReadText(file, kBody), GetParam().Text);
   std::vector<std::string> problems;
-  for (const auto& p : file.Problems()) problems.push_back(std::to_string(p.Offset) + ": " + p.What);
+  for (const auto& p : file.Problems())
+    problems.push_back(std::to_string(p.Offset) + ": " + p.What);
   EXPECT_EQ(problems, GetParam().Problems);
 }
 
 const TTextCase kTextCases[] = {
-    {"ThreeBlocksGive1124Bytes", [](TDbxWriter& w) { w.PutText(kBody, kA + kB + kC); },
-     kA + kB + kC, {}},
+    {"ThreeBlocksGive1124Bytes",
+     [](TDbxWriter& w) { w.PutText(kBody, kA + kB + kC); },
+     kA + kB + kC,
+     {}},
     {"ItemCountZeroCopiesNothing",
      [](TDbxWriter& w) {
        w.PutText(kBody, kA);
        w.SetItemCount(0);
      },
-     "", {}},
+     "",
+     {}},
     {"BlockNotPointingToItselfEndsTheText",
      [](TDbxWriter& w) {
        w.PutText(kBody, kA + kB + kC);
        w.PutU32(kBody2, 7);
      },
-     kA, {"33296: text block does not point to itself"}},
+     kA,
+     {"33296: text block does not point to itself"}},
     {"BlockLengthAbove512",
      [](TDbxWriter& w) {
        w.PutBlock(kBody, kBody2, kA);
        w.PutBlock(kBody2, 0, kB, 600);
      },
-     kA, {"33296: text block holds 600 bytes, more than 512"}},
+     kA,
+     {"33296: text block holds 600 bytes, more than 512"}},
     {"ChainComingBackEnds",
      [](TDbxWriter& w) {
        w.PutBlock(kBody, kBody2, kA);
        w.PutBlock(kBody2, kBody, kB);
      },
-     kA + kB, {"32768: text block chain comes back to a block already read"}},
-    {"BlockLinkingToItself", [](TDbxWriter& w) { w.PutBlock(kBody, kBody, kA); }, kA,
+     kA + kB,
      {"32768: text block chain comes back to a block already read"}},
-    {"NegativeNextOffset", [](TDbxWriter& w) { w.PutBlock(kBody, -16, kA); }, kA,
+    {"BlockLinkingToItself",
+     [](TDbxWriter& w) { w.PutBlock(kBody, kBody, kA); },
+     kA,
+     {"32768: text block chain comes back to a block already read"}},
+    {"NegativeNextOffset",
+     [](TDbxWriter& w) { w.PutBlock(kBody, -16, kA); },
+     kA,
      {"32768: text block links to a negative offset"}},
     {"FileEndsInsideABlock",
      [](TDbxWriter& w) {
        w.PutText(kBody, kA + kB);
        w.Truncate(kBody2 + 100);
      },
-     kA, {"33296: text block cut short by the end of the file"}},
+     kA,
+     {"33296: text block cut short by the end of the file"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dbx, DbxTextTest, ::testing::ValuesIn(kTextCases), ByName());
@@ -273,10 +285,11 @@ std::string Summary(const TDbxRead& read) {
   if (!read.Messages.empty()) {
     const auto& m = read.Messages.front();
     char text[200];
-    std::snprintf(text, sizeof text, "index=%lld flags=0x%X body=%lld size=%lld received=%llu created=%llu",
-                  static_cast<long long>(m.MessageIndex), m.OeFlags, static_cast<long long>(m.BodyOffset),
-                  static_cast<long long>(m.MessageSize), static_cast<unsigned long long>(m.ReceivedTime),
-                  static_cast<unsigned long long>(m.CreatedTime));
+    std::snprintf(
+        text, sizeof text, "index=%lld flags=0x%X body=%lld size=%lld received=%llu created=%llu",
+        static_cast<long long>(m.MessageIndex), m.OeFlags, static_cast<long long>(m.BodyOffset),
+        static_cast<long long>(m.MessageSize), static_cast<unsigned long long>(m.ReceivedTime),
+        static_cast<unsigned long long>(m.CreatedTime));
     return text;
   }
   if (!read.Folders.empty()) {
@@ -303,42 +316,64 @@ TEST_P(DbxRecordTest, DecodesProperties) {
 const std::string kT1 = FileTime(0x01D7EF1328722FAC), kT2 = FileTime(1);
 
 const TRecordCase kRecordCases[] = {
-    {"MessageFields", dbx::kTypeMessages,
+    {"MessageFields",
+     dbx::kTypeMessages,
      {Direct(0x80, 7), Direct(0x81, 0x4080), Direct(0x84, 0x8000), Direct(0x91, 1124),
       Stored(0x12, kT1), Stored(0x02, kT2)},
-     "index=7 flags=0x4080 body=32768 size=1124 received=132837579592708012 created=1", ""},
-    {"FlagsStoredThenDirectTakesTheLater", dbx::kTypeMessages,
+     "index=7 flags=0x4080 body=32768 size=1124 received=132837579592708012 created=1",
+     ""},
+    {"FlagsStoredThenDirectTakesTheLater",
+     dbx::kTypeMessages,
      {Stored(0x01, std::string("\x00\x40\x00", 3)), Direct(0x81, 0x80)},
-     "index=0 flags=0x80 body=0 size=0 received=0 created=0", ""},
-    {"FlagsDirectThenStoredTakesTheLater", dbx::kTypeMessages,
+     "index=0 flags=0x80 body=0 size=0 received=0 created=0",
+     ""},
+    {"FlagsDirectThenStoredTakesTheLater",
+     dbx::kTypeMessages,
      {Direct(0x81, 0x80), Stored(0x01, std::string("\x20\x40\x01\xFF", 4))},
-     "index=0 flags=0x14020 body=0 size=0 received=0 created=0", ""},
-    {"BodyOffsetAndSizeStoredIndirectly", dbx::kTypeMessages,
+     "index=0 flags=0x14020 body=0 size=0 received=0 created=0",
+     ""},
+    {"BodyOffsetAndSizeStoredIndirectly",
+     dbx::kTypeMessages,
      {Stored(0x04, Dword(0x12345678)), Stored(0x11, Dword(20'000'000))},
-     "index=0 flags=0x0 body=305419896 size=20000000 received=0 created=0", ""},
-    {"PropertyOffsetOutsideTheDataArea", dbx::kTypeMessages,
+     "index=0 flags=0x0 body=305419896 size=20000000 received=0 created=0",
+     ""},
+    {"PropertyOffsetOutsideTheDataArea",
+     dbx::kTypeMessages,
      {Direct(0x80, 7), AtOffset(0x04, 1000)},
      "index=7 flags=0x0 body=0 size=0 received=0 created=0",
      "16384: property 0x04 points outside the record's data (offset 1000 of 0)"},
-    {"NumberRunningPastTheDataArea", dbx::kTypeMessages,
+    {"NumberRunningPastTheDataArea",
+     dbx::kTypeMessages,
      {Direct(0x80, 7), Stored(0x12, "\x01\x02\x03")},
      "index=7 flags=0x0 body=0 size=0 received=0 created=0",
      "16384: property 0x12 points outside the record's data (offset 0 of 3)"},
-    {"FolderWithFile", dbx::kTypeFolders,
+    {"FolderWithFile",
+     dbx::kTypeFolders,
      {Direct(0x80, 4), Direct(0x81, 1), Stored(0x02, CString("Inbox")),
       Stored(0x03, CString("Inbox.dbx"))},
-     "id=4 parent=1 name=Inbox file=Inbox.dbx", ""},
-    {"FolderWithProperty6", dbx::kTypeFolders,
+     "id=4 parent=1 name=Inbox file=Inbox.dbx",
+     ""},
+    {"FolderWithProperty6",
+     dbx::kTypeFolders,
      {Direct(0x80, 9), Stored(0x02, CString("Hotmail")), Stored(0x06, Dword(0))},
-     "id=9 parent=0 name=Hotmail file=", ""},
-    {"FolderWithout3Or6IsDropped", dbx::kTypeFolders,
-     {Direct(0x80, 6), Direct(0x81, 1), Stored(0x02, CString("Sent Items"))}, "none", ""},
-    {"ParentStoredIndirectly", dbx::kTypeFolders,
-     {Stored(0x01, Dword(0xFFFFFFFF)), Stored(0x02, CString("Outlook Express")), Stored(0x06, Dword(0))},
-     "id=0 parent=-1 name=Outlook Express file=", ""},
-    {"NameWithoutZeroEndsWithTheArea", dbx::kTypeFolders,
+     "id=9 parent=0 name=Hotmail file=",
+     ""},
+    {"FolderWithout3Or6IsDropped",
+     dbx::kTypeFolders,
+     {Direct(0x80, 6), Direct(0x81, 1), Stored(0x02, CString("Sent Items"))},
+     "none",
+     ""},
+    {"ParentStoredIndirectly",
+     dbx::kTypeFolders,
+     {Stored(0x01, Dword(0xFFFFFFFF)), Stored(0x02, CString("Outlook Express")),
+      Stored(0x06, Dword(0))},
+     "id=0 parent=-1 name=Outlook Express file=",
+     ""},
+    {"NameWithoutZeroEndsWithTheArea",
+     dbx::kTypeFolders,
      {Direct(0x80, 4), Stored(0x03, CString("Inbox.dbx")), Stored(0x02, "Inbox")},
-     "id=4 parent=0 name=Inbox file=Inbox.dbx", ""},
+     "id=4 parent=0 name=Inbox file=Inbox.dbx",
+     ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dbx, DbxRecordTest, ::testing::ValuesIn(kRecordCases), ByName());
@@ -375,7 +410,8 @@ const TRefusedCase kRefusedCases[] = {
     {"Pop3IdList", [](TDbxWriter& w) { w.PutU32(4, dbx::kTypePop3Uidl); },
      "a POP3 id list, not a mail folder or folder list", 4},
     {"UnknownType", [](TDbxWriter& w) { w.PutU32(4, 0x12345678); }, "unknown .dbx file type", 4},
-    {"NoSignature", [](TDbxWriter& w) { w.PutU32(0, 0x46524F4D); }, "not an Outlook Express .dbx file", 0},
+    {"NoSignature", [](TDbxWriter& w) { w.PutU32(0, 0x46524F4D); },
+     "not an Outlook Express .dbx file", 0},
     {"EmptyFile", [](TDbxWriter& w) { w.Truncate(0); }, "not an Outlook Express .dbx file", 0},
     {"HeaderCutShort", [](TDbxWriter& w) { w.Truncate(0x40); }, "file header cut short", 0x40},
 };
@@ -440,7 +476,9 @@ TEST_F(DbxFileTest, TextsCanBeReadWhileTheTreeIsWalked) {
   }
   TOEFile& file = Open(w);
   std::vector<std::string> read;
-  file.OnMessage = [&](std::unique_ptr<Toe5_MessageInfo> m) { read.push_back(ReadText(file, m->BodyOffset)); };
+  file.OnMessage = [&](std::unique_ptr<Toe5_MessageInfo> m) {
+    read.push_back(ReadText(file, m->BodyOffset));
+  };
   file.ReadTree();
   EXPECT_EQ(read, (std::vector<std::string>{texts[0], texts[1], texts[2]}));
   EXPECT_EQ(ProblemsText(file), "");

@@ -25,7 +25,8 @@ TEST_P(StoreFolderTest, ResolvesIgnoringCase) {
   TTempDir dir;
   std::ofstream(dir.Path() + GetParam().OnDisk) << "x";
   TStoreFolder store(dir.Path());
-  EXPECT_EQ(store.Resolve(GetParam().Asked), GetParam().Found ? dir.Path() + GetParam().OnDisk : "");
+  EXPECT_EQ(store.Resolve(GetParam().Asked),
+            GetParam().Found ? dir.Path() + GetParam().OnDisk : "");
 }
 
 const TNameCase kNameCases[] = {
@@ -55,7 +56,8 @@ TEST(StoreFolder, FolderListNamesAreDecodedFromTheLegacyCodePage) {
   SetLegacyCodePage("windows-1251");
   TStoreFolder store(dir.Path());
   // "ВХОДЯЩИЕ.dbx" in windows-1251.
-  EXPECT_EQ(store.ResolveLegacy("\xC2\xD5\xCE\xC4\xDF\xD9\xC8\xC5.dbx"), dir.Path() + "Входящие.dbx");
+  EXPECT_EQ(store.ResolveLegacy("\xC2\xD5\xCE\xC4\xDF\xD9\xC8\xC5.dbx"),
+            dir.Path() + "Входящие.dbx");
   SetLegacyCodePage({});
 }
 

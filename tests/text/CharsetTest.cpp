@@ -75,27 +75,30 @@ TEST_P(CharsetDecodeTest, Decodes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Decoding, CharsetDecodeTest,
-    ::testing::Values(
-        TDecodeCase{"Latin6ByAlias", "\xA1\xFF", "l6", u"\u0104\u0138"},
-        TDecodeCase{"Iso8859_15Euro", "\xA4", "ISO-8859-15", u"\u20AC"},
-        // KOI8-U keeps its Ukrainian letters (A4 is є, not a box line).
-        TDecodeCase{"Koi8uUkrainian", "\xA4\xA6", "KOI8-U", u"\u0454\u0456"},
-        TDecodeCase{"Koi8r", "\xF0\xD2\xC9", "x-koi8-r", u"\u041F\u0440\u0438"},
-        // US-ASCII and ISO-8859-1 take the legacy page (windows-1252 here).
-        TDecodeCase{"Latin1IsLegacy", "\x80", "iso-8859-1", u"\u20AC"},
-        TDecodeCase{"UnknownIsLegacy", "\x80", "no-such-charset", u"\u20AC"},
-        TDecodeCase{"NoLabelIsLegacy", "\x80", "", u"\u20AC"},
-        // Known to ICU though not listed: decoded by ICU, not the legacy page.
-        TDecodeCase{"Gb2312ViaIcu", "\xB0\xA1", "GB2312", u"\u554A"},
-        TDecodeCase{"MalformedUtf8Replaced", "a\xFF" "b", "utf-8", u"a\uFFFDb"},
-        TDecodeCase{"Utf8BeyondBmp", "\xF0\x9F\x98\x80", "UTF-8", u"\U0001F600"},
-        // A NUL ends nothing: the whole text is decoded.
-        TDecodeCase{"NulInMiddle", std::string("ab\0cd", 5), "windows-1251", std::u16string(u"ab\0cd", 5)},
-        TDecodeCase{"ShiftJis", "\x82\xA0", "Shift_JIS", u"\u3042"},
-        TDecodeCase{"KsC5601IsCp949", "\xB0\xA1", "ks_c_5601-1987", u"\uAC00"},
-        TDecodeCase{"Iso2022Jp", "\x1B$B$\"\x1B(B", "ISO-2022-JP", u"\u3042"},
-        // Unassigned in ISO-8859-3.
-        TDecodeCase{"UnassignedIsQuestionMark", "a\xA5", "ISO-8859-3", u"a?"}),
+    ::testing::Values(TDecodeCase{"Latin6ByAlias", "\xA1\xFF", "l6", u"\u0104\u0138"},
+                      TDecodeCase{"Iso8859_15Euro", "\xA4", "ISO-8859-15", u"\u20AC"},
+                      // KOI8-U keeps its Ukrainian letters (A4 is є, not a box line).
+                      TDecodeCase{"Koi8uUkrainian", "\xA4\xA6", "KOI8-U", u"\u0454\u0456"},
+                      TDecodeCase{"Koi8r", "\xF0\xD2\xC9", "x-koi8-r", u"\u041F\u0440\u0438"},
+                      // US-ASCII and ISO-8859-1 take the legacy page (windows-1252 here).
+                      TDecodeCase{"Latin1IsLegacy", "\x80", "iso-8859-1", u"\u20AC"},
+                      TDecodeCase{"UnknownIsLegacy", "\x80", "no-such-charset", u"\u20AC"},
+                      TDecodeCase{"NoLabelIsLegacy", "\x80", "", u"\u20AC"},
+                      // Known to ICU though not listed: decoded by ICU, not the legacy page.
+                      TDecodeCase{"Gb2312ViaIcu", "\xB0\xA1", "GB2312", u"\u554A"},
+                      TDecodeCase{"MalformedUtf8Replaced",
+                                  "a\xFF"
+                                  "b",
+                                  "utf-8", u"a\uFFFDb"},
+                      TDecodeCase{"Utf8BeyondBmp", "\xF0\x9F\x98\x80", "UTF-8", u"\U0001F600"},
+                      // A NUL ends nothing: the whole text is decoded.
+                      TDecodeCase{"NulInMiddle", std::string("ab\0cd", 5), "windows-1251",
+                                  std::u16string(u"ab\0cd", 5)},
+                      TDecodeCase{"ShiftJis", "\x82\xA0", "Shift_JIS", u"\u3042"},
+                      TDecodeCase{"KsC5601IsCp949", "\xB0\xA1", "ks_c_5601-1987", u"\uAC00"},
+                      TDecodeCase{"Iso2022Jp", "\x1B$B$\"\x1B(B", "ISO-2022-JP", u"\u3042"},
+                      // Unassigned in ISO-8859-3.
+                      TDecodeCase{"UnassignedIsQuestionMark", "a\xA5", "ISO-8859-3", u"a?"}),
     test::ByName());
 
 struct TEncodeCase {
@@ -112,14 +115,15 @@ TEST_P(CharsetEncodeTest, Encodes) {
   EXPECT_EQ(WideToCharset(row.Text, CharsetNumber(row.Charset)), row.Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Encoding, CharsetEncodeTest,
-                         ::testing::Values(TEncodeCase{"EuroToLatin2", u"\u20AC", "ISO-8859-2", "?"},
-                                           TEncodeCase{"EuroToLatin9", u"\u20AC", "ISO-8859-15", "\xA4"},
-                                           TEncodeCase{"CyrillicToCp1252", u"\u0436", "windows-1252", "?"},
-                                           TEncodeCase{"UkrainianToKoi8u", u"\u0454", "KOI8-U", "\xA4"},
-                                           TEncodeCase{"KanaToShiftJis", u"\u3042x", "csShiftJIS", "\x82\xA0x"},
-                                           TEncodeCase{"KanaToLatin1Legacy", u"\u3042", "ISO-8859-1", "?"}),
-                         test::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Encoding, CharsetEncodeTest,
+    ::testing::Values(TEncodeCase{"EuroToLatin2", u"\u20AC", "ISO-8859-2", "?"},
+                      TEncodeCase{"EuroToLatin9", u"\u20AC", "ISO-8859-15", "\xA4"},
+                      TEncodeCase{"CyrillicToCp1252", u"\u0436", "windows-1252", "?"},
+                      TEncodeCase{"UkrainianToKoi8u", u"\u0454", "KOI8-U", "\xA4"},
+                      TEncodeCase{"KanaToShiftJis", u"\u3042x", "csShiftJIS", "\x82\xA0x"},
+                      TEncodeCase{"KanaToLatin1Legacy", u"\u3042", "ISO-8859-1", "?"}),
+    test::ByName());
 
 TEST_F(CharsetTest, OneTextInFourEncodingsDecodesAlike) {
   const std::filesystem::path folder = std::filesystem::path(QUENBY_CORPUS) / "cyrillic";
@@ -167,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Locales, DefaultCharsetTest,
                          ::testing::Values(TLocaleCase{"Russian", "ru_RU.UTF-8", "KOI8-R"},
                                            TLocaleCase{"Ukrainian", "uk_UA", "windows-1251"},
                                            TLocaleCase{"Japanese", "ja_JP.eucJP", "ISO-2022-JP"},
-                                           TLocaleCase{"ChineseSimplified", "zh_CN.UTF-8", "GB2312"},
+                                           TLocaleCase{"ChineseSimplified", "zh_CN.UTF-8",
+                                                       "GB2312"},
                                            TLocaleCase{"ChineseTraditional", "zh_TW", "Big5"},
                                            TLocaleCase{"Greek", "el_GR", "ISO-8859-7"},
                                            TLocaleCase{"Korean", "ko_KR", "csEUCKR"},

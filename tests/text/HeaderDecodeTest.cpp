@@ -34,8 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Three charsets in one header, each word by its own.
         TTextCase{"ThreeCharsets",
-                  "=?koi8-r?B?8NLJ18XU?= =?windows-1251?Q?=EC=E8=F0?= and =?ISO-8859-2?q?K=F6ln?=", "",
-                  u"Приветмир and Köln"},
+                  "=?koi8-r?B?8NLJ18XU?= =?windows-1251?Q?=EC=E8=F0?= and =?ISO-8859-2?q?K=F6ln?=",
+                  "", u"Приветмир and Köln"},
         // A character split over two words of one charset.
         TTextCase{"SplitUtf8Character", "=?UTF-8?B?0J8=?= =?UTF-8?B?0YA=?=", "", u"Пр"},
         TTextCase{"QUnderscoreAndFold", "=?utf-8?q?a_b?=\r\n =?utf-8?q?_c?=", "", u"a b c"},
@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"RawKoi8NoCharset", "\xF0\xD2\xC9", "", u"рТЙ"},
         TTextCase{"RawUtf8NoCharset", "\xD0\x9F\xD1\x80\xD0\xB8", "", u"При"},
         TTextCase{"Mixed8BitAndWord", "\xF0\xD2\xC9 =?utf-8?q?x?=", "koi8-r", u"При x"},
-        TTextCase{"BrokenWordKept", "=?utf-8?x?y?= =?utf-8?q?unterminated", "", u"=?utf-8?x?y?= =?utf-8?q?unterminated"},
+        TTextCase{"BrokenWordKept", "=?utf-8?x?y?= =?utf-8?q?unterminated", "",
+                  u"=?utf-8?x?y?= =?utf-8?q?unterminated"},
         TTextCase{"UnknownWordCharsetLegacy", "=?x-nonsense?q?=CF?=", "", u"П"}),
     test::ByName());
 
@@ -88,17 +89,20 @@ TEST_P(AddressListTest, Splits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, AddressListTest,
-    ::testing::Values(
-        TAddressCase{"QuotedComma", "\"Doe, John\" <john@x.com>, mary@y.org",
-                     {{"\"Doe, John\"", "john@x.com"}, {"", "mary@y.org"}}},
-        TAddressCase{"CommentName", "bob@z.net (Bob Smith)", {{"Bob Smith", "bob@z.net"}}},
-        TAddressCase{"Group", "team: a@x.com, B <b@x.com>;, c@y.com",
-                     {{"", "a@x.com"}, {"B", "b@x.com"}, {"", "c@y.com"}}},
-        TAddressCase{"EmptyGroup", "undisclosed-recipients:;", {}},
-        TAddressCase{"Route", "<@relay.net:user@host.com>", {{"", "user@host.com"}}},
-        TAddressCase{"FoldedEncodedName", "=?koi8-r?B?6dfBzg==?=\r\n <ivan@x.ru>",
-                     {{"=?koi8-r?B?6dfBzg==?=", "ivan@x.ru"}}},
-        TAddressCase{"Empty", "", {}}),
+    ::testing::Values(TAddressCase{"QuotedComma",
+                                   "\"Doe, John\" <john@x.com>, mary@y.org",
+                                   {{"\"Doe, John\"", "john@x.com"}, {"", "mary@y.org"}}},
+                      TAddressCase{
+                          "CommentName", "bob@z.net (Bob Smith)", {{"Bob Smith", "bob@z.net"}}},
+                      TAddressCase{"Group",
+                                   "team: a@x.com, B <b@x.com>;, c@y.com",
+                                   {{"", "a@x.com"}, {"B", "b@x.com"}, {"", "c@y.com"}}},
+                      TAddressCase{"EmptyGroup", "undisclosed-recipients:;", {}},
+                      TAddressCase{"Route", "<@relay.net:user@host.com>", {{"", "user@host.com"}}},
+                      TAddressCase{"FoldedEncodedName",
+                                   "=?koi8-r?B?6dfBzg==?=\r\n <ivan@x.ru>",
+                                   {{"=?koi8-r?B?6dfBzg==?=", "ivan@x.ru"}}},
+                      TAddressCase{"Empty", "", {}}),
     test::ByName());
 
 TEST(HeaderLinesTest, SplitsUnfoldsAndFindsIgnoringCase) {

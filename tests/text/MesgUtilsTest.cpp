@@ -21,7 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Fixture(const char* name) { return (fs::path(QUENBY_TEST_DATA) / "mime" / name).string(); }
+std::string Fixture(const char* name) {
+  return (fs::path(QUENBY_TEST_DATA) / "mime" / name).string();
+}
 
 TEST(MesgTextTest, FirstTextPartWithTheMessageCharsetAsFallback) {
   TMimeMessage message;
@@ -36,9 +38,11 @@ TEST(MesgTextTest, FirstTextPartWithTheMessageCharsetAsFallback) {
 
 TEST(MesgTextTest, MessageWithoutPartsGivesItsBody) {
   TMimeMessage message;
-  message.Parse("Content-Type: text/plain; charset=koi8-r\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
-                "\r\n  a=3Db\r\nsecond\r\n\r\n",
-                false);
+  message.Parse(
+      "Content-Type: text/plain; charset=koi8-r\r\nContent-Transfer-Encoding: "
+      "quoted-printable\r\n\r\n"
+      "\r\n  a=3Db\r\nsecond\r\n\r\n",
+      false);
   std::string text, charset;
   GetMesgText(&message, text, charset);
   EXPECT_EQ(text, "a=b\r\nsecond");
@@ -158,17 +162,18 @@ TEST_P(SubjectNumberTest, Extracts) {
   EXPECT_EQ(rest, GetParam().Rest);
 }
 
-INSTANTIATE_TEST_SUITE_P(Subjects, SubjectNumberTest,
-                         ::testing::Values(TNumberCase{"EmptyPairSkipped", u"[] [7] x", 7, u"[]  x"},
-                                           TNumberCase{"Zero", u"[0] x", 0, u"[0] x"},
-                                           TNumberCase{"NotANumberThenNumber", u"[abc] [3] y", 3, u"[abc]  y"},
-                                           TNumberCase{"OnlyNotANumber", u"[abc] y", -1, u"[abc] y"},
-                                           TNumberCase{"Negative", u"[-4] y", -4, u"[-4] y"},
-                                           TNumberCase{"Overflow", u"[99999999999] y", -1, u"[99999999999] y"},
-                                           TNumberCase{"TrailingJunk", u"[12a] y", -1, u"[12a] y"},
-                                           TNumberCase{"Unclosed", u"[12 y", 0, u"[12 y"},
-                                           TNumberCase{"None", u"plain", 0, u"plain"}),
-                         test::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Subjects, SubjectNumberTest,
+    ::testing::Values(TNumberCase{"EmptyPairSkipped", u"[] [7] x", 7, u"[]  x"},
+                      TNumberCase{"Zero", u"[0] x", 0, u"[0] x"},
+                      TNumberCase{"NotANumberThenNumber", u"[abc] [3] y", 3, u"[abc]  y"},
+                      TNumberCase{"OnlyNotANumber", u"[abc] y", -1, u"[abc] y"},
+                      TNumberCase{"Negative", u"[-4] y", -4, u"[-4] y"},
+                      TNumberCase{"Overflow", u"[99999999999] y", -1, u"[99999999999] y"},
+                      TNumberCase{"TrailingJunk", u"[12a] y", -1, u"[12a] y"},
+                      TNumberCase{"Unclosed", u"[12 y", 0, u"[12 y"},
+                      TNumberCase{"None", u"plain", 0, u"plain"}),
+    test::ByName());
 
 TEST(StripSubjectTest, RemovesNumberAndEveryReply) {
   std::int32_t replies = 0;

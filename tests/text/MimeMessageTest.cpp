@@ -16,7 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Fixture(const char* name) { return (fs::path(QUENBY_TEST_DATA) / "mime" / name).string(); }
+std::string Fixture(const char* name) {
+  return (fs::path(QUENBY_TEST_DATA) / "mime" / name).string();
+}
 
 class MimeMessageTest : public ::testing::Test {
  protected:
@@ -92,14 +94,15 @@ TEST_P(PriorityTest, ReadsThePriorityHeaders) {
   EXPECT_EQ(message.Priority(), GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Headers, PriorityTest,
-                         ::testing::Values(TPriorityCase{"XPriorityHighest", "X-Priority: 1", mpHighest},
-                                           TPriorityCase{"XPriorityLowest", "X-Priority: 5 (Lowest)", mpLowest},
-                                           TPriorityCase{"MsMailLow", "X-MSMail-Priority: Low", mpLow},
-                                           TPriorityCase{"ImportanceHigh", "Importance: high", mpHigh},
-                                           TPriorityCase{"Garbage", "X-Priority: urgent!", mpNormal},
-                                           TPriorityCase{"None", "Subject: x", mpNormal}),
-                         test::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Headers, PriorityTest,
+    ::testing::Values(TPriorityCase{"XPriorityHighest", "X-Priority: 1", mpHighest},
+                      TPriorityCase{"XPriorityLowest", "X-Priority: 5 (Lowest)", mpLowest},
+                      TPriorityCase{"MsMailLow", "X-MSMail-Priority: Low", mpLow},
+                      TPriorityCase{"ImportanceHigh", "Importance: high", mpHigh},
+                      TPriorityCase{"Garbage", "X-Priority: urgent!", mpNormal},
+                      TPriorityCase{"None", "Subject: x", mpNormal}),
+    test::ByName());
 
 TEST_F(MimeMessageTest, HeadersOnlyStopsAtTheFirstEmptyLine) {
   TFastMemoryStream stream(4096);
@@ -135,7 +138,8 @@ TEST_F(MimeMessageTest, WritesCrLfAndHeaderBytesAsTheyAre) {
   Message.Headers().Set("Subject", "\xF0\xD2\xC9");  // 8-bit, no encoded word
   const std::string out = Message.Render();
   EXPECT_EQ(out,
-            "From: a@example.com\r\nSubject: \xF0\xD2\xC9\r\nX-Mailer: Other\r\n  Mailer 1.0\r\nUnsent: 1\r\n"
+            "From: a@example.com\r\nSubject: \xF0\xD2\xC9\r\nX-Mailer: Other\r\n  Mailer "
+            "1.0\r\nUnsent: 1\r\n"
             "\r\nBody line one\r\nBody line two\r\n");
   // Written again, it reads back the same.
   TMimeMessage again;
@@ -159,7 +163,8 @@ TEST_F(MimeMessageTest, AComposedMessageReadsBack) {
   ASSERT_EQ(back.Parts().size(), 2u);
   EXPECT_EQ(back.Parts()[0].Kind, TMimePartKind::Text);
   EXPECT_EQ(back.Parts()[0].Charset, "koi8-r");
-  EXPECT_EQ(back.Parts()[0].Lines, (std::vector<std::string>{"\xF4\xC5\xCB\xD3\xD4", "second line"}));
+  EXPECT_EQ(back.Parts()[0].Lines,
+            (std::vector<std::string>{"\xF4\xC5\xCB\xD3\xD4", "second line"}));
   EXPECT_EQ(back.Parts()[1].FileName, "notes.txt");
   EXPECT_EQ(back.Parts()[1].Data, "attached text\n");
 }
@@ -266,13 +271,14 @@ TEST(MimeCorpusTest, EncodedWordFileNameIsDecoded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Mime4j, MimeCorpusCaseTest,
-    ::testing::Values(TCorpusCase{"BasicPlain", "basic-plain.msg", u"Simple Subject", "foo@example.com", 0, 0},
-                      TCorpusCase{"BadSeparator", "basic-plain-with-bad-header-separator.msg", u"Simple Subject",
-                                  "foo@example.com", 0, 0},
-                      TCorpusCase{"NoHeader", "malformedHeader-noheader.msg", u"", "", 0, 0},
-                      TCorpusCase{"RussianHeaders", "russian-headers.msg", u"A simple subject", "", 0, 1},
-                      TCorpusCase{"SimpleAttachment", "simple-attachment.msg",
-                                  u"Here is the attachment I was waiting for.", "bar@example.com", 1, 1}),
+    ::testing::Values(
+        TCorpusCase{"BasicPlain", "basic-plain.msg", u"Simple Subject", "foo@example.com", 0, 0},
+        TCorpusCase{"BadSeparator", "basic-plain-with-bad-header-separator.msg", u"Simple Subject",
+                    "foo@example.com", 0, 0},
+        TCorpusCase{"NoHeader", "malformedHeader-noheader.msg", u"", "", 0, 0},
+        TCorpusCase{"RussianHeaders", "russian-headers.msg", u"A simple subject", "", 0, 1},
+        TCorpusCase{"SimpleAttachment", "simple-attachment.msg",
+                    u"Here is the attachment I was waiting for.", "bar@example.com", 1, 1}),
     test::ByName());
 
 }  // namespace

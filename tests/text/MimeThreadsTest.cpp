@@ -27,7 +27,8 @@ std::u16string Summary(const std::string& path) {
 TEST(MimeThreadsTest, ParallelParsesAgreeWithOneThread) {
   const std::filesystem::path folder = std::filesystem::path(QUENBY_TEST_DATA) / "mime";
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path().string());
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    files.push_back(entry.path().string());
   ASSERT_FALSE(files.empty());
 
   std::vector<std::vector<std::u16string>> results(4);

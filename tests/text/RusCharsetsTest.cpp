@@ -8,8 +8,12 @@
 namespace quenby {
 namespace {
 
-std::string Win1251(std::u16string_view text) { return WideToCharset(text, CharsetNumber("windows-1251")); }
-std::string Koi8r(std::u16string_view text) { return WideToCharset(text, CharsetNumber("KOI8-R")); }
+std::string Win1251(std::u16string_view text) {
+  return WideToCharset(text, CharsetNumber("windows-1251"));
+}
+std::string Koi8r(std::u16string_view text) {
+  return WideToCharset(text, CharsetNumber("KOI8-R"));
+}
 
 TEST(RusRecodeTest, TablesMapEveryLetterBothWays) {
   const std::u16string letters =
@@ -50,11 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
         TGuessCase{"KoiReadAsWin", Koi8r(kSentence), Win1251(kSentence)},
         TGuessCase{"KoiReadAsWinOther", Koi8r(kOther), Win1251(kOther)},
         // windows-1251 text wrongly recoded as KOI8-R once before.
-        TGuessCase{"WinRecodedOnce", WinToKoi(Win1251(kOther)) , Win1251(kOther)},
+        TGuessCase{"WinRecodedOnce", WinToKoi(Win1251(kOther)), Win1251(kOther)},
         TGuessCase{"CorrectWinStays", Win1251(kSentence), Win1251(kSentence)},
         TGuessCase{"CorrectWinStaysOther", Win1251(kOther), Win1251(kOther)},
-        TGuessCase{"AsciiStays", "Hello, world", "Hello, world"},
-        TGuessCase{"Empty", "", ""},
+        TGuessCase{"AsciiStays", "Hello, world", "Hello, world"}, TGuessCase{"Empty", "", ""},
         // Recodings of a lone byte outside the letters leave nothing to score
         // (all below 0x80): exactly 0, never chosen.
         TGuessCase{"ZeroScoreNeverChosen", "\x85", "\x85"}),

@@ -29,7 +29,9 @@ struct TTempDir {
   fs::path Path{Dir.Path()};
 };
 
-void Touch(const fs::path& p) { std::ofstream(p) << "x"; }
+void Touch(const fs::path& p) {
+  std::ofstream(p) << "x";
+}
 
 // Records the plans a monitor runs, in order.
 struct TJournal {
@@ -123,7 +125,8 @@ TEST(MonitorFolder, ABurstOfChangesGivesOneJobPerQuietPeriod) {
   TTempDir dir;
   TJournal journal;
   TMonitorRef m;
-  new TMonitorFolder(&m.Ref, {}, [&](TMonitorFolder&) { journal.Add(1); }, 200ms);
+  new TMonitorFolder(
+      &m.Ref, {}, [&](TMonitorFolder&) { journal.Add(1); }, 200ms);
   m.Get()->WatchFolder(dir.Path);
   ASSERT_EQ(m.Get()->LastError(), 0);
   for (int i = 0; i < 100; ++i) {  // 100 files over about a second
@@ -160,8 +163,9 @@ TEST(MonitorFolder, UnwatchableFoldersLeaveNoWatchAndPlansStillRun) {
   TTempDir dir;
   TJournal journal;
   TMonitorRef m;
-  new TMonitorFolder(&m.Ref, [&](TMonitorFolder&) { journal.Add(2); }, [&](TMonitorFolder&) { journal.Add(1); },
-                     50ms);
+  new TMonitorFolder(
+      &m.Ref, [&](TMonitorFolder&) { journal.Add(2); }, [&](TMonitorFolder&) { journal.Add(1); },
+      50ms);
   m.Get()->WatchFolder((dir.Path / "missing").string());
   EXPECT_EQ(m.Get()->LastError(), ENOENT);
   m.Get()->WatchFolder("");
@@ -180,7 +184,8 @@ TEST(MonitorFolder, DeletingTheWatchedFolderIsAChangeAndANewWatchWorks) {
   fs::create_directory(watched);
   TJournal journal;
   TMonitorRef m;
-  new TMonitorFolder(&m.Ref, {}, [&](TMonitorFolder&) { journal.Add(1); }, 50ms);
+  new TMonitorFolder(
+      &m.Ref, {}, [&](TMonitorFolder&) { journal.Add(1); }, 50ms);
   m.Get()->WatchFolder(watched);
   fs::remove_all(watched);
   ASSERT_TRUE(WaitUntil([&] { return journal.Count() == 1; }));
@@ -195,8 +200,10 @@ TEST(MonitorFolder, TwoMonitorsOnOneFolderBothSeeItsChanges) {
   TTempDir dir;
   TJournal a, b;
   TMonitorRef ma, mb;
-  new TMonitorFolder(&ma.Ref, {}, [&](TMonitorFolder&) { a.Add(1); }, 50ms);
-  new TMonitorFolder(&mb.Ref, {}, [&](TMonitorFolder&) { b.Add(1); }, 50ms);
+  new TMonitorFolder(
+      &ma.Ref, {}, [&](TMonitorFolder&) { a.Add(1); }, 50ms);
+  new TMonitorFolder(
+      &mb.Ref, {}, [&](TMonitorFolder&) { b.Add(1); }, 50ms);
   ma.Get()->WatchFolder(dir.Path);
   mb.Get()->WatchFolder(dir.Path);
   Touch(dir.Path / "shared.eml");
