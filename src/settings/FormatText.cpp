@@ -50,7 +50,7 @@ std::u16string FormatText(std::u16string_view format, std::initializer_list<TFor
       out += c;  // not a placeholder of ours: kept verbatim
       continue;
     }
-    const std::u16string_view spec = format.substr(i, j - i + 1);
+    const std::u16string_view placeholder = format.substr(i, j - i + 1);
     const TFormatArg* arg = next < arguments.size() ? &arguments[next++] : nullptr;
     if (format[j] == u's' && arg && arg->Text()) {
       out += *arg->Text();
@@ -59,7 +59,7 @@ std::u16string FormatText(std::u16string_view format, std::initializer_list<TFor
       if (digits.size() < width) out.append(width - digits.size(), u' ');
       out += digits;
     } else {
-      out.append(u"<").append(spec).append(u"?>");
+      out.append(u"<").append(placeholder).append(u"?>");
     }
     i = j;
   }

@@ -10,7 +10,7 @@ namespace quenby {
 
 struct TMailAddress {
   std::string Name;     // raw display name (quotes and encoded words kept)
-  std::string Address;  // addr-spec, as written
+  std::string Address;  // the bare address (local@domain), as written
 };
 
 // Splits at top-level commas; groups ("team: a, b;") give their members.
