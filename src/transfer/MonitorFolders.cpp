@@ -38,7 +38,13 @@ TMonitorFolder::~TMonitorFolder() {
 }
 
 void TMonitorFolder::Break() {
-  WakeEvent_.Signal();  // the worker notices within its wait, not after it
+  // The wake-up comes after the stop flag is set (also when Break raises on
+  // the monitor's own thread): a worker woken before the flag would find no
+  // stop, and wait out the settle time again.
+  struct TWake {
+    const TEventFd& Event;
+    ~TWake() { Event.Signal(); }
+  } wake{WakeEvent_};
   TExtThread::Break();
 }
 
