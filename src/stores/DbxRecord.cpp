@@ -127,25 +127,24 @@ std::unique_ptr<Toe5_MessageInfo> TDbxRecord::Message(std::string& problem) cons
     const bool direct = v.Id & kDirectBit;
     const std::uint8_t index = v.Id & ~kDirectBit;
     std::uint64_t number = v.Raw;
+    // A direct value is the number itself; a stored one is `width` bytes
+    // in the data area.
+    const auto value = [&](int width) { return direct || Number(v.Raw, width, number); };
     bool ok = true;
     switch (index) {
       case kIdIndex:
-        ok = direct || Number(v.Raw, 4, number);
-        if (ok) info->MessageIndex = std::int64_t(number);
+        if ((ok = value(4))) info->MessageIndex = std::int64_t(number);
         break;
       case kIdFlagsOrParent:
         // Stored flags keep three bytes, like the direct form.
-        ok = direct || Number(v.Raw, 3, number);
-        if (ok) info->OeFlags = std::uint32_t(number);
+        if ((ok = value(3))) info->OeFlags = std::uint32_t(number);
         break;
       case kIdBody:
-        ok = direct || Number(v.Raw, 4, number);
-        if (ok) info->BodyOffset = std::int32_t(number);
+        if ((ok = value(4))) info->BodyOffset = std::int32_t(number);
         break;
       case kIdSize:
         // Sizes of 16 MiB and more do not fit the direct form.
-        ok = direct || Number(v.Raw, 4, number);
-        if (ok) info->MessageSize = std::int64_t(number);
+        if ((ok = value(4))) info->MessageSize = std::int64_t(number);
         break;
       case kIdReceived:
       case kIdCreatedOrName:
