@@ -1,11 +1,17 @@
 #include "app/MailerApp.h"
 
+#include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
+#include "app/KindChooser.h"
 #include "app/ManagerForm.h"
+#include "app/Screenshot.h"
 #include "app/SessionSignals.h"
 #include "app/SingleInstance.h"
+#include "app/StoreDialogs.h"
+#include "app/TriForm.h"
 #include "controls/FileError.h"
 #include "controls/MessageForm.h"
 #include "controls/QtOptionsDialogs.h"
@@ -22,10 +28,12 @@ namespace quenby {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quenby-mailer [--options DIR] [PATH]\n"
+    "Usage: quenby-mailer [--options DIR] [--screenshot FILE] [PATH]\n"
     "  PATH           a store to open: a .dbx file or store folder, a mailbox,\n"
     "                 or a folder of message files\n"
     "  --options DIR  the folder of the program's settings\n"
+    "  --screenshot FILE  without a display: open PATH, wait for its first\n"
+    "                 message, save the window as a PNG picture and end\n"
     "  --help         this text\n"
     "  --version      the program's version\n";
 
@@ -33,6 +41,50 @@ void ShowNoStoreWindow(const std::string& path) {
   QString text = ToQString(LangText(lang::startup::NoStoreWindow));
   if (!path.empty()) text += QStringLiteral("\n") + QString::fromStdString(path);
   ShowInfo(text);
+}
+
+// Opens path in a new explorer of the fitting kind.
+TTriForm* OpenPath(TManagerForm& manager, const TExplorerContext& context,
+                   const std::string& path) {
+  TTriForm* window = NewExplorer(manager, context, ExplKindOfPath(path));
+  window->OpenLocation(path);
+  return window;
+}
+
+// Offscreen, with settings of its own in a temporary folder unless given,
+// and without the single instance: a picture run never disturbs the
+// user's running program or saved windows.
+int RunScreenshot(int argc, char** argv, const TStartArgs& args) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  TMailerApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  try {
+    QTemporaryDir scratch;
+    TIniRegistry registry;
+    TQtOptionsDialogs dialogs;
+    TOptionsFactories factories;
+    factories.StoreRoot = [&registry] { return FindStoreRoot(registry); };
+    auto options = std::make_unique<TOptions>(registry, dialogs, std::move(factories));
+    if (!options->LocateOptionsFolder(args.OptionsDir.empty() ? scratch.path().toStdString()
+                                                              : args.OptionsDir))
+      return 1;
+    TQtStoreDialogs storeDialogs;
+    const TExplorerContext context{options.get(), &BuiltInExplorerStores(), &storeDialogs};
+    auto manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());
+    TTriForm* window = args.Path.empty() ? NewExplorer(*manager, context, ekOutlook)
+                                         : OpenPath(*manager, context, args.Path);
+    const std::string failure = SaveWindowPicture(*window, args.Screenshot);
+    manager->SetTerminating();
+    manager.reset();
+    if (!failure.empty()) {
+      std::fprintf(stderr, "quenby-mailer: %s\n", failure.c_str());
+      return 1;
+    }
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "quenby-mailer: %s\n", error.what());
+    return 1;
+  }
 }
 
 }  // namespace
@@ -76,6 +128,12 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args) {
         return result;
       }
       result.OptionsDir = args[++i];
+    } else if (arg == "--screenshot") {
+      if (i + 1 == args.size()) {
+        result.Error = "--screenshot needs a file";
+        return result;
+      }
+      result.Screenshot = args[++i];
     } else if (arg.starts_with("--options=")) {
       result.OptionsDir = arg.substr(10);
     } else if (arg.starts_with("-") && arg != "-") {
@@ -103,6 +161,8 @@ int RunMailer(int argc, char** argv) {
     return 0;
   }
 
+  if (!args.Screenshot.empty()) return RunScreenshot(argc, argv, args);
+
   TSingleInstance instance;
   const bool first = instance.TryBecomeFirst();
   TMailerApplication app(argc, argv);
@@ -126,6 +186,9 @@ int RunMailer(int argc, char** argv) {
 
     instance.Listen();
     auto manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());
+    TQtStoreDialogs storeDialogs;
+    const TExplorerContext context{options.get(), &BuiltInExplorerStores(), &storeDialogs};
+    RegisterExplorer(*manager, context);
     QObject::connect(manager.get(), &TManagerForm::LastWindowClosed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, manager.get(),
@@ -134,8 +197,10 @@ int RunMailer(int argc, char** argv) {
                      &TManagerForm::ActivateInstance);
     QObject::connect(&instance, &TSingleInstance::OpenRequested, manager.get(),
                      [&](const QString& path) {
-                       manager->ActivateInstance();
-                       ShowNoStoreWindow(path.toStdString());
+                       if (manager->CanShowStores())
+                         OpenPath(*manager, context, path.toStdString())->activateWindow();
+                       else
+                         ShowNoStoreWindow(path.toStdString());
                      });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, manager.get(),
                      [&](QSessionManager&) { manager->SessionEnd(); });
@@ -145,15 +210,20 @@ int RunMailer(int argc, char** argv) {
     });
 
     manager->RestoreWindows();
-    if (manager->TaskWindows().empty()) {
-      // No window class can show a store yet: say so rather than leave an
+    if (!manager->CanShowStores()) {
+      // No window class can show a store: say so rather than leave an
       // invisible process behind.
-      if (!manager->CanShowStores()) {
+      if (manager->TaskWindows().empty()) {
         ShowNoStoreWindow(args.Path);
         return 0;
       }
+      if (!args.Path.empty()) ShowNoStoreWindow(args.Path);
     } else if (!args.Path.empty()) {
-      ShowNoStoreWindow(args.Path);
+      OpenPath(*manager, context, args.Path);
+    } else if (manager->TaskWindows().empty()) {
+      // Cancelling the chooser opens the Outlook Express kind.
+      NewExplorer(*manager, context,
+                  ChooseExplorerKind(nullptr, ekOutlook, options->AvailableKinds()));
     }
     const int code = app.exec();
     // Windows first, then the manager, then the options, before the

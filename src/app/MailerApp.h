@@ -24,6 +24,7 @@ class TMailerApplication : public QApplication {
 struct TStartArgs {
   std::string OptionsDir;  // --options DIR
   std::string Path;        // a store to open
+  std::string Screenshot;  // --screenshot FILE: save a picture and end
   bool Help = false;
   bool Version = false;
   std::string Error;  // bad usage

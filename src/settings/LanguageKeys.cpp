@@ -53,6 +53,16 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     Numbered(kShellError, 12),
     para_copier::OptionsFolderTitle,
     startup::NoStoreWindow,
+    mesg_expl::StatusBar,
+    mesg_expl::ExportWhileLoading,
+    mesg_expl_type::Title,
+    mesg_expl_type::Label,
+    Numbered(mesg_expl_type::kSection, 1),
+    Numbered(mesg_expl_type::kSection, 2),
+    Numbered(mesg_expl_type::kSection, 3),
+    Numbered(mesg_expl_type::kSection, 4),
+    Numbered(mesg_expl_type::kSection, 5),
+    Numbered(mesg_expl_type::kSection, 6),
 });
 
 }  // namespace

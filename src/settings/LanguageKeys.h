@@ -63,6 +63,18 @@ namespace startup {
 inline constexpr TLangKey NoStoreWindow = Named(u"Startup", u"NoStoreWindow");
 }  // namespace startup
 
+namespace mesg_expl {
+inline constexpr TLangKey StatusBar = Named(u"MesgExpl", u"StatusBar");
+inline constexpr TLangKey ExportWhileLoading = Named(u"MesgExpl", u"ExportWhileLoading");
+}  // namespace mesg_expl
+
+namespace mesg_expl_type {
+// Entries 1 to 6 name the explorer kinds by ordinal.
+inline constexpr std::u16string_view kSection = u"MesgExplType";
+inline constexpr TLangKey Title = Named(kSection, u"Title");
+inline constexpr TLangKey Label = Named(kSection, u"Label");
+}  // namespace mesg_expl_type
+
 // Every key above, the six stream error texts and the shell error texts.
 std::span<const TLangKey> AllLanguageKeys();
 

@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include "QtWait.h"
+#include "settings/IniFile.h"
 
 namespace {
 
@@ -114,14 +118,26 @@ TEST_F(SingleInstanceTest, OldLockOfARunningInstanceIsNotTakenOver) {
   EXPECT_EQ(first->readAllStandardOutput().trimmed(), "activate");
 }
 
-// With no window class that can show a store, a start says so and ends
-// instead of staying as an invisible process, and releases its lock.
-TEST_F(SingleInstanceTest, ProgramWithNothingToShowEndsAndReleasesTheLock) {
+// The program opens the path it was given in an explorer window of the
+// fitting kind; SIGTERM saves that window, ends the program and releases
+// its lock.
+TEST_F(SingleInstanceTest, ProgramOpensItsPathAndEndsOnSigtermReleasingTheLock) {
   QTemporaryDir options;
-  auto mailer = Start({QStringLiteral("--options"), options.path()}, QUENBY_MAILER);
+  const QString mailbox = options.filePath(QStringLiteral("box.mbox"));
+  auto mailer = Start({QStringLiteral("--options"), options.path(), mailbox}, QUENBY_MAILER);
+  const QString saved = options.filePath(QStringLiteral("options.ini"));
+  ASSERT_TRUE(quenby::test::WaitFor(
+      [&] { return !QDir(Runtime_.path()).entryList(QDir::Files | QDir::System).isEmpty(); }));
+  // The signal is caught once the program runs its loop, shortly after it
+  // took the lock.
+  QThread::msleep(1500);
+  ::kill(static_cast<pid_t>(mailer->processId()), SIGTERM);
   ASSERT_TRUE(mailer->waitForFinished(20000)) << mailer->readAllStandardError().constData();
   EXPECT_EQ(mailer->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(mailer->exitCode(), 0) << mailer->readAllStandardError().constData();
+  const quenby::TIniFile file(saved.toStdString());
+  EXPECT_EQ(file.ReadString("TaskForm\\ 0", "ClassName"), "TTriForm");
+  EXPECT_EQ(file.ReadString("TaskForm\\ 0", "MesgExplKind"), "ekUnixBox");
   EXPECT_TRUE(QDir(Runtime_.path()).entryList(QDir::Files | QDir::System).isEmpty());
   auto next = Start();
   EXPECT_EQ(FirstLine(*next), "first");

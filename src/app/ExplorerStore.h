@@ -1,0 +1,62 @@
+#pragma once
+// What the explorer window needs of one kind of store: its collection,
+// where the collection reads from, and its folder tree. Each store plugs
+// in through a factory registered for its explorer kind, so the window
+// never names a store's classes.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/ExplorerKind.h"
+
+namespace quenby {
+
+class TMesgItems;
+class TOptions;
+
+class TExplorerStore {
+ public:
+  virtual ~TExplorerStore() = default;
+
+  virtual std::unique_ptr<TMesgItems> MakeCollection() = 0;
+  // The settings key of the location ("Path", "MBoxFileName"); empty when
+  // the store has nothing to restore.
+  virtual std::string LocationKey() const { return {}; }
+  virtual std::string Location(TMesgItems& /*items*/) const { return {}; }
+  // Opens path (a file or a folder) in items; the store's tree follows.
+  virtual void SetLocation(TMesgItems& /*items*/, const std::string& /*path*/) {}
+  // The collection is still being filled.
+  virtual bool Loading(TMesgItems& /*items*/) const { return false; }
+
+  // The folder tree beside the list, linked to items; nullptr for none.
+  virtual QWidget* MakeTree(QWidget* /*parent*/, TMesgItems& /*items*/) { return nullptr; }
+  // The tree's selected folder: its name for the caption, and its unread count.
+  virtual QString SelectedFolderName(QWidget* /*tree*/) const { return {}; }
+  virtual void SetSelectedUnread(QWidget* /*tree*/, int /*count*/) {}
+
+  // The open dialog's language file filter keys ("dbx", "mbx"); empty:
+  // the store is not opened from a file.
+  virtual std::u16string OpenFilterKey() const { return {}; }
+  // A file the user chose; the store remembers it in options when useful.
+  virtual void OpenChosenFile(TMesgItems& items, const std::string& path, TOptions* /*options*/) {
+    SetLocation(items, path);
+  }
+  // At the kind's start: the store the options know, or the user is asked
+  // (ask() runs the open dialog).
+  virtual void OpenDefault(TMesgItems& /*items*/, TOptions* /*options*/,
+                           const std::function<void()>& /*ask*/) {}
+};
+
+using TExplorerStoreFactory = std::function<std::unique_ptr<TExplorerStore>()>;
+
+// The stores by kind; a kind without one shows an empty list.
+using TExplorerStores = std::map<TMesgExplKind, TExplorerStoreFactory>;
+
+// The stores this build has.
+const TExplorerStores& BuiltInExplorerStores();
+
+}  // namespace quenby

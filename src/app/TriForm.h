@@ -1,0 +1,105 @@
+#pragma once
+// The explorer window: a folder tree on the left, the message list on the
+// right and the message pane below them, for one explorer kind. Changing
+// the kind swaps the collection behind the list and the tree beside it;
+// the store of each kind comes from its registered TExplorerStore.
+
+#include <QPointer>
+#include <memory>
+#include <utility>
+
+#include "app/CommonForm.h"
+#include "app/ExplorerKind.h"
+#include "app/ExplorerStore.h"
+
+class QAction;
+
+namespace quenby {
+
+class IMesgPane;
+class IStoreDialogs;
+class TMesgItem;
+class TMesgItems;
+class TOptions;
+class TVirtualListView;
+
+// What every explorer window shares: the options (may be null), the
+// stores by kind and the file dialogs.
+struct TExplorerContext {
+  TOptions* Options = nullptr;
+  const TExplorerStores* Stores = nullptr;
+  IStoreDialogs* Dialogs = nullptr;
+};
+
+// Messages and unread messages of a collection; none counts 0 and 0.
+std::pair<int, int> StatusCounts(const TMesgItems* items);
+
+class TTriForm : public TCommonForm {
+  Q_OBJECT
+
+ public:
+  TTriForm(TManagerForm& manager, const TExplorerContext& context);
+  ~TTriForm() override;
+
+  std::string ClassName() const override { return "TTriForm"; }
+  QString GetTaskCaption() const override;
+  TTaskForm* NewWindow() override;
+  void DefineIniProperties(TIniFiler& filer, bool reading) override;
+  void UpdateStatusBar() override;
+
+  TMesgExplKind MesgExplKind() const { return Kind_; }
+  void SetMesgExplKind(TMesgExplKind kind);
+  bool ShowTree() const { return Tree_ != nullptr; }
+  void SetShowTree(bool show);
+  bool ShowEditor() const { return Pane_ != nullptr; }
+  void SetShowEditor(bool show);
+
+  TVirtualListView* MesgList() const { return MesgList_; }
+  // The kind's collection; null when the kind has no store.
+  TMesgItems* Items() const;
+  TExplorerStore* Store() const { return Store_.get(); }
+  IMesgPane* MesgPane() const { return Pane_; }
+  QWidget* TreePane() const { return Tree_; }
+  // Where the collection reads from (a folder, a mailbox, a .dbx file).
+  std::string Location() const;
+  void OpenLocation(const std::string& path);
+  bool Loading() const;
+
+  void ShowSelected(TMesgItem* item);
+  void AskOpenFile();
+  void ChooseSource();
+  void SelectRelative(int step);
+  void UpdateActions();
+  void Layout();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildMenus();
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut = {}, bool enabled = true);
+  void FreeTree();
+  void MakeTree();
+  void SetTabOrder();
+  void StatusText(const QString& text);
+
+  TExplorerContext Context_;
+  TMesgExplKind Kind_ = ekNone;
+  std::unique_ptr<TExplorerStore> Store_;
+  TVirtualListView* MesgList_ = nullptr;
+  QPointer<QWidget> Tree_;
+  IMesgPane* Pane_ = nullptr;
+  bool ShowingError_ = false;
+};
+
+// The kind that shows path: a store folder or .dbx file, a folder of
+// message files, or else a mailbox.
+TMesgExplKind ExplKindOfPath(const std::string& path);
+
+// Registers the window class with the manager; context must outlive it.
+void RegisterExplorer(TManagerForm& manager, const TExplorerContext& context);
+// Creates, sets the kind and shows an explorer window.
+TTriForm* NewExplorer(TManagerForm& manager, const TExplorerContext& context, TMesgExplKind kind);
+
+}  // namespace quenby

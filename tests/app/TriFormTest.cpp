@@ -1,0 +1,290 @@
+// The explorer window on the offscreen platform, over a store kept in
+// memory: kinds, counts, selection, the panes, saving and restoring.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTextBlock>
+#include <fstream>
+#include <sstream>
+
+#include "QtWait.h"
+#include "TempDir.h"
+#include "TestStore.h"
+#include "app/KindChooser.h"
+#include "app/ManagerForm.h"
+#include "app/MesgPane.h"
+#include "app/Screenshot.h"
+#include "app/StoreDialogs.h"
+#include "app/TriForm.h"
+#include "controls/MessageForm.h"
+#include "controls/VirtualListView.h"
+#include "model/mail/MesgItems.h"
+#include "settings/GlobStrings.h"
+#include "settings/IniFile.h"
+#include "settings/Options.h"
+
+namespace quenby {
+namespace {
+
+std::string Message(const std::string& subject) {
+  return "From: a@example.org\r\nSubject: " + subject + "\r\n\r\nBody of " + subject + "\r\n";
+}
+
+class TFakeDialogs : public IStoreDialogs {
+ public:
+  QString OpenFile(QWidget*, const QString&, const QString& filter, const QString&) override {
+    Filters.push_back(filter);
+    return Answer;
+  }
+  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+    return Answer;
+  }
+  QString Answer;
+  QStringList Filters;
+};
+
+class TriFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadLanguage(QUENBY_SOURCE_DIR "/lang/english.ini");
+    Boxes_ = {
+        {"/m/box", {{"k1", Message("first")}, {"k2", Message("second")}, {"k3", Message("third")}}},
+        {"/m/other", {{"o1", Message("other")}}}};
+    Stores_[ekUnixBox] = [this] {
+      return Track(std::make_unique<test::TTestStore>(Boxes_, false));
+    };
+    Stores_[ekEmlFiles] = [this] {
+      return Track(std::make_unique<test::TTestStore>(Boxes_, true));
+    };
+    Context_ = {nullptr, &Stores_, &Dialogs_};
+    Manager_ = std::make_unique<TManagerForm>(Dir_ / "options.ini", nullptr);
+    RegisterExplorer(*Manager_, Context_);
+    SetMessageBoxAnswerer([this](const TTntMessageForm& box) {
+      Shown_.push_back(box.MessageLabel()->text());
+      return box.DefaultResult();
+    });
+  }
+  void TearDown() override {
+    SetMessageBoxAnswerer({});
+    Manager_->SetTerminating();
+    Manager_.reset();
+  }
+  std::unique_ptr<TExplorerStore> Track(std::unique_ptr<test::TTestStore> store) {
+    LastStore_ = store.get();
+    return store;
+  }
+
+  TTriForm* OpenBox(const std::string& location = "/m/box") {
+    TTriForm* window = NewExplorer(*Manager_, Context_, ekUnixBox);
+    window->MesgList()->Columns().Add().SetCaption(QStringLiteral("Subject"));
+    window->OpenLocation(location);
+    EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() > 0; }));
+    return window;
+  }
+  static QString PaneText(TTriForm* window) {
+    return static_cast<QPlainTextEdit*>(window->MesgPane()->Widget())->toPlainText();
+  }
+  static QString Status(TTriForm* window) { return window->StatusPanel(0)->text(); }
+
+  test::TTempDir Dir_;
+  test::TTestMailboxes Boxes_;
+  TExplorerStores Stores_;
+  TFakeDialogs Dialogs_;
+  TExplorerContext Context_;
+  std::unique_ptr<TManagerForm> Manager_;
+  test::TTestStore* LastStore_ = nullptr;
+  QStringList Shown_;
+};
+
+TEST_F(TriFormTest, KindsSwapCollectionAndTree) {
+  TTriForm* window = NewExplorer(*Manager_, Context_, ekEmlFiles);
+  ASSERT_NE(window->Items(), nullptr);
+  EXPECT_NE(window->TreePane(), nullptr);
+  window->OpenLocation("/m/box");
+  window->SetMesgExplKind(ekUnixBox);
+  ASSERT_NE(window->Items(), nullptr);
+  EXPECT_EQ(window->Location(), "");
+  EXPECT_EQ(window->Items()->Count(), 0);
+  EXPECT_EQ(window->TreePane(), nullptr);
+  // Kinds without a store in this build, and Office Outlook, show an empty
+  // list and count nothing rather than reading a missing collection.
+  for (TMesgExplKind kind : {ekOfficeOutlook, ekVirtual, ekOutlook}) {
+    window->SetMesgExplKind(kind);
+    EXPECT_EQ(window->Items(), nullptr) << kind;
+    EXPECT_EQ(window->MesgList()->Count(), 0);
+    EXPECT_EQ(Status(window), QStringLiteral("Messages: 0   Unread: 0"));
+  }
+  EXPECT_EQ(StatusCounts(nullptr), std::make_pair(0, 0));
+  window->SetMesgExplKind(ekNone);  // a restored unknown kind keeps what is there
+  EXPECT_EQ(window->MesgExplKind(), ekNone);
+}
+
+TEST_F(TriFormTest, SelectingShowsTheMessageAndMarksItSeen) {
+  TTriForm* window = OpenBox();
+  QAbstractItemModelTester tester(window->MesgList()->model(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quenby Mailer 1: box"));
+  EXPECT_EQ(Status(window), QStringLiteral("Messages: 3   Unread: 3"));
+  auto* prev = window->findChild<QAction*>(QStringLiteral("APrevMesg"));
+  auto* next = window->findChild<QAction*>(QStringLiteral("aNextMesg"));
+
+  window->MesgList()->SetItemIndex(0);
+  ASSERT_TRUE(test::WaitFor([&] { return PaneText(window).contains(QStringLiteral("first")); }));
+  EXPECT_TRUE(PaneText(window).contains(QStringLiteral("Subject: first\n")));
+  EXPECT_EQ(Status(window), QStringLiteral("Messages: 3   Unread: 2"));
+  EXPECT_FALSE(prev->isEnabled());
+  EXPECT_TRUE(next->isEnabled());
+
+  window->MesgList()->SetItemIndex(2);
+  ASSERT_TRUE(test::WaitFor([&] { return PaneText(window).contains(QStringLiteral("third")); }));
+  EXPECT_TRUE(prev->isEnabled());
+  EXPECT_FALSE(next->isEnabled());
+  prev->trigger();
+  ASSERT_TRUE(test::WaitFor([&] { return PaneText(window).contains(QStringLiteral("second")); }));
+  EXPECT_EQ(Status(window), QStringLiteral("Messages: 3   Unread: 0"));
+  EXPECT_TRUE(Shown_.isEmpty());
+}
+
+TEST_F(TriFormTest, AMessageThatCannotBeReadIsReportedAndStaysUnseen) {
+  TTriForm* window = OpenBox();
+  auto* item = static_cast<test::TKeyedMesgItem*>(window->Items()->ItemAt(1));
+  item->Fail = true;
+  window->MesgList()->SetItemIndex(1);
+  ASSERT_TRUE(test::WaitFor([&] { return !Shown_.isEmpty(); }));
+  EXPECT_EQ(Shown_.front(), QStringLiteral("the message is gone"));
+  EXPECT_EQ(item->Flags & mfSeen, 0);
+  EXPECT_EQ(Status(window), QStringLiteral("Messages: 3   Unread: 3"));
+}
+
+TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
+  TTriForm* window = OpenBox();
+  window->SetShowEditor(false);
+  window->MesgList()->SetItemIndex(1);
+  ASSERT_TRUE(test::WaitFor([&] { return window->MesgList()->SelectedKey() == "k2"; }));
+  ASSERT_TRUE(Manager_->SaveWindows());
+
+  const TIniFile file(Dir_ / "options.ini");
+  const std::vector<std::string> keys = file.ReadSection("TaskForm\\ 0");
+  const std::vector<std::string> expected = {
+      "ClassName",  "Left",         "Top",      "ClientWidth", "ClientHeight",
+      "ShowEditor", "MesgExplKind", "ShowTree", "MesgName",    "MBoxFileName"};
+  EXPECT_EQ(keys, expected);
+  EXPECT_EQ(file.ReadString("TaskForm\\ 0", "MesgExplKind"), "ekUnixBox");
+
+  Manager_->SetTerminating();
+  delete window;
+  Manager_->RestoreWindows();
+  ASSERT_EQ(Manager_->TaskWindows().size(), 1u);
+  auto* restored = qobject_cast<TTriForm*>(Manager_->TaskWindows().front());
+  ASSERT_NE(restored, nullptr);
+  restored->MesgList()->Columns().Add().SetCaption(QStringLiteral("Subject"));
+  EXPECT_EQ(restored->MesgExplKind(), ekUnixBox);
+  EXPECT_EQ(restored->Location(), "/m/box");
+  EXPECT_FALSE(restored->ShowEditor());
+  EXPECT_TRUE(test::WaitFor([&] { return restored->MesgList()->SelectedKey() == "k2"; }));
+}
+
+TEST_F(TriFormTest, OpenFileGoesThroughTheDialogToTheStore) {
+  TTriForm* window = OpenBox();
+  Dialogs_.Answer = QStringLiteral("/m/other");
+  window->findChild<QAction*>(QStringLiteral("AOpenFile"))->trigger();
+  ASSERT_EQ(LastStore_->Chosen, std::vector<std::string>{"/m/other"});
+  EXPECT_TRUE(Dialogs_.Filters.front().contains(QStringLiteral("*.mbox")));
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quenby Mailer 1: other"));
+  EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() == 1; }));
+  // Cancelled: nothing changes.
+  Dialogs_.Answer.clear();
+  window->AskOpenFile();
+  EXPECT_EQ(LastStore_->Chosen.size(), 1u);
+}
+
+TEST_F(TriFormTest, NewWindowTakesTheKindAndViews) {
+  TTriForm* window = NewExplorer(*Manager_, Context_, ekEmlFiles);
+  window->OpenLocation("/m/box");
+  window->SetShowEditor(false);
+  auto* copy = qobject_cast<TTriForm*>(window->NewWindow());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->MesgExplKind(), ekEmlFiles);
+  EXPECT_EQ(copy->Location(), "/m/box");
+  EXPECT_TRUE(copy->ShowTree());
+  EXPECT_FALSE(copy->ShowEditor());
+  EXPECT_EQ(copy->windowTitle(), QStringLiteral("Quenby Mailer 2: /m/box"));
+}
+
+TEST_F(TriFormTest, CaretPanelFollowsTheMessageText) {
+  TTriForm* window = OpenBox();
+  window->activateWindow();
+  auto* pane = static_cast<QPlainTextEdit*>(window->MesgPane()->Widget());
+  QStringList lines;
+  for (int i = 1; i <= 14; ++i)
+    lines << QStringLiteral("line %1 ").arg(i).repeated(i == 12 ? 40 : 1);
+  pane->setPlainText(lines.join(QLatin1Char('\n')));
+  pane->setFocus();
+  QTextCursor cursor(pane->document()->findBlockByNumber(11));
+  cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
+  pane->setTextCursor(cursor);
+  window->UpdateCaretPanel();
+  // A wrapped paragraph is one line.
+  EXPECT_EQ(window->StatusPanel(1)->text(), QStringLiteral("    12:  5"));
+  window->MesgList()->setFocus();
+  window->UpdateCaretPanel();
+  EXPECT_TRUE(window->StatusPanel(1)->text().isEmpty());
+}
+
+TEST_F(TriFormTest, ChooserEnablesByAvailableKindsAndCancelKeepsThePreset) {
+  TKindChooser chooser(nullptr, ekUnixBox, kKindOutlookExpress);
+  EXPECT_EQ(chooser.Button(ekOutlook)->text(), QStringLiteral("Outlook Express folders"));
+  EXPECT_FALSE(chooser.Button(ekOfficeOutlook)->isEnabled());
+  EXPECT_FALSE(chooser.Button(ekEudora)->isEnabled());
+  EXPECT_TRUE(chooser.Button(ekVirtual)->isEnabled());
+  EXPECT_EQ(chooser.Kind(), ekUnixBox);
+
+  TTriForm* window = OpenBox();
+  SetKindChooserAnswerer([](const TKindChooser& shown) {
+    shown.Button(ekEmlFiles)->setChecked(true);
+    return shown.Kind();
+  });
+  window->findChild<QAction*>(QStringLiteral("mMesgSource"))->trigger();
+  EXPECT_EQ(window->MesgExplKind(), ekEmlFiles);
+  SetKindChooserAnswerer({});
+}
+
+TEST_F(TriFormTest, LaterMenusArePresentAndDisabled) {
+  TTriForm* window = OpenBox();
+  for (const char* name : {"ANewMessage", "MExportToMBox", "AEditCopy", "mColumns", "mMesgSort",
+                           "mViews", "AStartSpeak", "mMainOptions", "mFilter"}) {
+    auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
+    ASSERT_NE(action, nullptr) << name;
+    EXPECT_FALSE(action->isEnabled()) << name;
+  }
+  for (const char* name : {"mFileNewExpl", "AOpenFile", "mMesgSource", "mSaveWindowsAndExit",
+                           "mExit", "mFont", "mAbout"})
+    EXPECT_TRUE(window->findChild<QAction*>(QString::fromLatin1(name))->isEnabled()) << name;
+}
+
+TEST_F(TriFormTest, PictureWaitsForTheFirstMessage) {
+  TTriForm* window = OpenBox();
+  window->resize(640, 480);
+  const std::string file = Dir_ / "shot.png";
+  ASSERT_EQ(SaveWindowPicture(*window, file), "");
+  EXPECT_TRUE(PaneText(window).contains(QStringLiteral("first")));
+  QImage image(QString::fromStdString(file));
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.size(), window->size() * window->devicePixelRatio());
+  const QRgb corner = image.pixel(0, 0);
+  bool varied = false;
+  for (int y = 0; y < image.height() && !varied; y += 7)
+    for (int x = 0; x < image.width() && !varied; x += 7) varied = image.pixel(x, y) != corner;
+  EXPECT_TRUE(varied);
+
+  window->SetMesgExplKind(ekVirtual);
+  EXPECT_EQ(SaveWindowPicture(*window, file), "this build has no store for the given path");
+}
+
+}  // namespace
+}  // namespace quenby
