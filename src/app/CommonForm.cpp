@@ -1,7 +1,6 @@
 #include "app/CommonForm.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -35,8 +34,6 @@ TCommonForm::TCommonForm(TManagerForm& manager) : TTaskForm(manager) {
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
   statusBar()->addWidget(Panel0_, 1);
   statusBar()->addPermanentWidget(Panel1_);
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-    connect(app, &QApplication::focusChanged, this, [this] { FocusMoved(); });
 }
 
 void TCommonForm::InitCommonMenus() {
@@ -44,10 +41,6 @@ void TCommonForm::InitCommonMenus() {
   ConnectMenus();
   if (auto* item = findChild<QAction*>(QStringLiteral("mAbout")))
     connect(item, &QAction::triggered, this, &TCommonForm::ShowAbout);
-}
-
-bool TCommonForm::StatusBarShown() const {
-  return statusBar()->isVisibleTo(this);
 }
 
 void TCommonForm::UpdateStatusBar() {
@@ -63,18 +56,21 @@ void TCommonForm::UpdateCaretPanel() {
     cursor = rich->textCursor();
   // The line is the paragraph: a wrapped paragraph stays one line, as in
   // the stored message.
-  if (!StatusBarShown() || cursor.isNull()) {
+  if (!ShowStatusBar() || cursor.isNull()) {
     Panel1_->clear();
     return;
   }
   Panel1_->setText(CaretPanelText(cursor.blockNumber() + 1, cursor.positionInBlock() + 1));
 }
 
-void TCommonForm::FocusMoved() {
-  if (isActiveWindow()) UpdateCaretPanel();
-  for (auto* edit : findChildren<QPlainTextEdit*>())
+void TCommonForm::ActiveControlChanged(QWidget* control) {
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
     connect(edit, &QPlainTextEdit::cursorPositionChanged, this, &TCommonForm::UpdateCaretPanel,
             Qt::UniqueConnection);
+  else if (auto* rich = qobject_cast<QTextEdit*>(control))
+    connect(rich, &QTextEdit::cursorPositionChanged, this, &TCommonForm::UpdateCaretPanel,
+            Qt::UniqueConnection);
+  UpdateCaretPanel();
 }
 
 bool TCommonForm::ShowItemInPane(TMesgItem* item, IMesgPane* pane) {

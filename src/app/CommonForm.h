@@ -32,16 +32,16 @@ class TCommonForm : public TTaskForm {
   void UpdateCaretPanel();
 
   QLabel* StatusPanel(int index) const { return index == 0 ? Panel0_ : Panel1_; }
+  void ActiveControlChanged(QWidget* control) override;
 
  protected:
   // Once the derived window's menus exist: translates them and connects
   // the shared items it finds by name.
   void InitCommonMenus();
-  bool StatusBarShown() const;
+  void UpdateStatus() override { UpdateStatusBar(); }
 
  private:
   void ShowAbout();
-  void FocusMoved();
 
   QLabel* Panel0_ = nullptr;
   QLabel* Panel1_ = nullptr;

@@ -287,7 +287,7 @@ void TTriForm::resizeEvent(QResizeEvent* event) {
 void TTriForm::UpdateStatusBar() {
   TCommonForm::UpdateStatusBar();
   const auto [count, unseen] = StatusCounts(Items());
-  if (StatusBarShown())
+  if (ShowStatusBar())
     StatusPanel(0)->setText(ToQString(
         FormatText(LangText(lang::mesg_expl::StatusBar), {TFormatArg(count), TFormatArg(unseen)})));
   if (Tree_ && Store_) Store_->SetSelectedUnread(Tree_, unseen);
@@ -316,7 +316,8 @@ TTaskForm* TTriForm::NewWindow() {
   window->SetShowEditor(ShowEditor());
   window->SetMesgExplKind(Kind_);
   window->SetShowTree(ShowTree());
-  window->statusBar()->setVisible(statusBar()->isVisibleTo(this));
+  window->SetShowToolbar(ShowToolbar());
+  window->SetShowStatusBar(ShowStatusBar());
   if (Kind_ == ekEmlFiles) window->OpenLocation(Location());
   window->show();
   Manager().RenumberWindows();
@@ -389,7 +390,9 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
   if (reading) {
     SetShowEditor(ReadBool(filer, "ShowEditor", true));
     SetMesgExplKind(ExplKindFromName(filer.ReadValue("MesgExplKind")).value_or(ekNone));
+    SetShowToolbar(ReadBool(filer, "ShowToolbar", false));
     SetShowTree(ReadBool(filer, "ShowTree", true));
+    SetShowStatusBar(ReadBool(filer, "ShowStatusBar", true));
     const std::string key = filer.ReadValue(kMesgName);
     if (!key.empty()) MesgList_->SetPendingKey(key);
     if (Store_ && !Store_->LocationKey().empty()) {
@@ -401,7 +404,9 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
   }
   filer.WriteValue("ShowEditor", BoolText(ShowEditor()));
   filer.WriteValue("MesgExplKind", ExplKindName(Kind_));
+  filer.WriteValue("ShowToolbar", BoolText(ShowToolbar()));
   filer.WriteValue("ShowTree", BoolText(ShowTree()));
+  filer.WriteValue("ShowStatusBar", BoolText(ShowStatusBar()));
   filer.WriteValue(kMesgName, MesgList_->SelectedKey());
   if (Store_ && !Store_->LocationKey().empty()) filer.WriteValue(Store_->LocationKey(), Location());
 }

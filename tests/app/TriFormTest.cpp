@@ -164,6 +164,7 @@ TEST_F(TriFormTest, AMessageThatCannotBeReadIsReportedAndStaysUnseen) {
 TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
   TTriForm* window = OpenBox();
   window->SetShowEditor(false);
+  window->SetShowStatusBar(false);
   window->MesgList()->SetItemIndex(1);
   ASSERT_TRUE(test::WaitFor([&] { return window->MesgList()->SelectedKey() == "k2"; }));
   ASSERT_TRUE(Manager_->SaveWindows());
@@ -171,8 +172,8 @@ TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
   const TIniFile file(Dir_ / "options.ini");
   const std::vector<std::string> keys = file.ReadSection("TaskForm\\ 0");
   const std::vector<std::string> expected = {
-      "ClassName",  "Left",         "Top",      "ClientWidth", "ClientHeight",
-      "ShowEditor", "MesgExplKind", "ShowTree", "MesgName",    "MBoxFileName"};
+      "ClassName",    "Left",        "Top",      "ClientWidth",   "ClientHeight", "ShowEditor",
+      "MesgExplKind", "ShowToolbar", "ShowTree", "ShowStatusBar", "MesgName",     "MBoxFileName"};
   EXPECT_EQ(keys, expected);
   EXPECT_EQ(file.ReadString("TaskForm\\ 0", "MesgExplKind"), "ekUnixBox");
 
@@ -186,6 +187,7 @@ TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
   EXPECT_EQ(restored->MesgExplKind(), ekUnixBox);
   EXPECT_EQ(restored->Location(), "/m/box");
   EXPECT_FALSE(restored->ShowEditor());
+  EXPECT_FALSE(restored->ShowStatusBar());
   EXPECT_TRUE(test::WaitFor([&] { return restored->MesgList()->SelectedKey() == "k2"; }));
 }
 
