@@ -15,6 +15,7 @@
 
 namespace quenby {
 
+class TMesgItem;
 class TMesgItems;
 class TOptions;
 
@@ -41,14 +42,20 @@ class TExplorerStore {
   // The open dialog's language file filter keys ("dbx", "mbx"); empty:
   // the store is not opened from a file.
   virtual std::u16string OpenFilterKey() const { return {}; }
-  // A file the user chose; the store remembers it in options when useful.
-  virtual void OpenChosenFile(TMesgItems& items, const std::string& path, TOptions* /*options*/) {
+  // A file the user chose; the store remembers it in options when useful,
+  // and says what becomes of the tree.
+  enum class TTreeChange { Keep, Show, Free };
+  virtual TTreeChange OpenChosenFile(TMesgItems& items, const std::string& path,
+                                     TOptions* /*options*/) {
     SetLocation(items, path);
+    return TTreeChange::Keep;
   }
   // At the kind's start: the store the options know, or the user is asked
   // (ask() runs the open dialog).
   virtual void OpenDefault(TMesgItems& /*items*/, TOptions* /*options*/,
                            const std::function<void()>& /*ask*/) {}
+  // Lists the messages of a digest held by an item of any list.
+  virtual void AddDigest(TMesgItems& /*items*/, TMesgItem* /*digest*/) {}
 };
 
 using TExplorerStoreFactory = std::function<std::unique_ptr<TExplorerStore>()>;

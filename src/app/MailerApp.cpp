@@ -70,7 +70,7 @@ int RunScreenshot(int argc, char** argv, const TStartArgs& args) {
                                                               : args.OptionsDir))
       return 1;
     TQtStoreDialogs storeDialogs;
-    const TExplorerContext context{options.get(), &BuiltInExplorerStores(), &storeDialogs};
+    const TExplorerContext context = BuiltInExplorerContext(options.get(), &storeDialogs);
     auto manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());
     TTriForm* window = args.Path.empty() ? NewExplorer(*manager, context, ekOutlook)
                                          : OpenPath(*manager, context, args.Path);
@@ -190,7 +190,7 @@ int RunMailer(int argc, char** argv) {
     instance.Listen();
     auto manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());
     TQtStoreDialogs storeDialogs;
-    const TExplorerContext context{options.get(), &BuiltInExplorerStores(), &storeDialogs};
+    const TExplorerContext context = BuiltInExplorerContext(options.get(), &storeDialogs);
     RegisterExplorer(*manager, context);
     QObject::connect(manager.get(), &TManagerForm::LastWindowClosed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -16,6 +16,7 @@
 #include "app/MesgPane.h"
 #include "app/StoreDialogs.h"
 #include "app/TriLayout.h"
+#include "controls/FileError.h"
 #include "controls/MessageForm.h"
 #include "controls/VirtualListView.h"
 #include "model/mail/MesgItems.h"
@@ -25,6 +26,7 @@
 #include "settings/IniFiler.h"
 #include "settings/LanguageKeys.h"
 #include "settings/Options.h"
+#include "text/Subjects.h"
 
 namespace quenby {
 
@@ -85,6 +87,7 @@ TTriForm::TTriForm(TManagerForm& manager, const TExplorerContext& context)
     UpdateActions();
   };
   MesgList_->OnStatusText = [this](const QString& text) { StatusText(text); };
+  MesgList_->OnItemActivate = [this](std::int32_t row) { OpenItem(row); };
   setCentralWidget(new QWidget(this));
   MesgList_->setParent(centralWidget());
   BuildMenus();
@@ -125,7 +128,8 @@ void TTriForm::BuildMenus() {
           &QAction::triggered, this, [this] { NewWindow(); });
   connect(AddAction(file, "AOpenFile", tr("Open.."), QKeySequence(tr("Ctrl+O"))),
           &QAction::triggered, this, &TTriForm::AskOpenFile);
-  AddAction(file, "MExportToMBox", tr("Export to MBox"), {}, false);
+  connect(AddAction(file, "MExportToMBox", tr("Export to MBox")), &QAction::triggered, this,
+          &TTriForm::ExportToMailbox);
   file->addSeparator();
   AddAction(file, "mSaveWindowsAndExit", tr("Save windows and exit"));
   AddAction(file, "mExit", tr("Exit"));
@@ -198,6 +202,8 @@ void TTriForm::SetMesgExplKind(TMesgExplKind kind) {
   if (kind == Kind_ || kind < ekNone || kind >= kExplKindCount) return;
   Kind_ = kind;
   if (kind == ekNone) return;
+  if (kind == ekEudora && Context_.Options)
+    MailboxFolder_ = QString::fromStdString(Context_.Options->EudoraFolder());
   FreeTree();
   if (Pane_) Pane_->ClearMesg();
   const TExplorerStoreFactory* factory = nullptr;
@@ -334,6 +340,47 @@ void TTriForm::ShowSelected(TMesgItem* item) {
   UpdateActions();
 }
 
+void TTriForm::OpenItem(std::int32_t row) {
+  TMesgItems* items = Items();
+  if (!items) return;
+  TItemRef<TMesgItem> item(static_cast<TMesgItem*>(items->AcquireItemAt(row)));
+  if (!item) return;
+  bool digest;
+  {
+    TReadLock read(items->Lock());
+    digest = IsDigestSubject(item->Subject);
+  }
+  // Other messages open in the message window, which comes later.
+  if (!digest) return;
+  auto* window = new TTriForm(Manager(), Context_);
+  window->show();
+  window->SetMesgExplKind(ekVirtual);
+  window->SetShowEditor(ShowEditor());
+  if (TMesgItems* parts = window->Items()) window->Store()->AddDigest(*parts, item.get());
+  window->UpdateStatusBar();
+}
+
+void TTriForm::ExportToMailbox() {
+  TMesgItems* items = Items();
+  if (!items || !Context_.WriteMailbox || !Context_.Dialogs) return;
+  const QString chosen =
+      Context_.Dialogs->SaveFile(this, ToQString(CommonText(u"SaveFile")),
+                                 ToQString(FileDialogFilter({u"mbx", u"all"})), MailboxFolder_);
+  if (chosen.isEmpty()) return;
+  MailboxFolder_ = QFileInfo(chosen).absolutePath();
+  // A list still loading would export only what has arrived so far.
+  if (Loading()) {
+    ShowError(ToQString(LangText(lang::mesg_expl::ExportWhileLoading)));
+    return;
+  }
+  const std::string path = MailboxExportName(chosen).toStdString();
+  try {
+    Context_.WriteMailbox(*items, path);
+  } catch (...) {
+    ShowFileError(path, std::current_exception());
+  }
+}
+
 void TTriForm::StatusText(const QString& text) {
   // One box at a time: a damaged store reports many errors during one load.
   if (text.isEmpty() || ShowingError_) return;
@@ -348,12 +395,18 @@ void TTriForm::AskOpenFile() {
   const std::u16string key = Store_->OpenFilterKey();
   if (key.empty()) return;
   const std::string current = Store_->Location(*items);
-  const QString chosen = Context_.Dialogs->OpenFile(this, ToQString(CommonText(u"OpenFile")),
-                                                    ToQString(FileDialogFilter({key, u"all"})),
-                                                    QString::fromStdString(current));
+  if (!current.empty()) MailboxFolder_ = QFileInfo(QString::fromStdString(current)).absolutePath();
+  const QString chosen =
+      Context_.Dialogs->OpenFile(this, ToQString(CommonText(u"OpenFile")),
+                                 ToQString(FileDialogFilter({key, u"all"})), MailboxFolder_);
   if (chosen.isEmpty()) return;
-  Store_->OpenChosenFile(*items, chosen.toStdString(), Context_.Options);
-  if (!Tree_ && ShowTree()) MakeTree();
+  MailboxFolder_ = QFileInfo(chosen).absolutePath();
+  switch (Store_->OpenChosenFile(*items, chosen.toStdString(), Context_.Options)) {
+    case TExplorerStore::TTreeChange::Show: MakeTree(); break;
+    case TExplorerStore::TTreeChange::Free: FreeTree(); break;
+    case TExplorerStore::TTreeChange::Keep: break;
+  }
+  SetTabOrder();
   Layout();
   Manager().RenumberWindows();
   UpdateStatusBar();
@@ -382,6 +435,7 @@ void TTriForm::UpdateActions() {
   enable("APrevMesg", count > 0 && row > 0);
   enable("aNextMesg", count > 0 && row >= 0 && row < count - 1);
   enable("AOpenFile", Store_ && !Store_->OpenFilterKey().empty());
+  enable("MExportToMBox", Items() && Context_.WriteMailbox);
 }
 
 void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
@@ -409,6 +463,14 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
   filer.WriteValue("ShowStatusBar", BoolText(ShowStatusBar()));
   filer.WriteValue(kMesgName, MesgList_->SelectedKey());
   if (Store_ && !Store_->LocationKey().empty()) filer.WriteValue(Store_->LocationKey(), Location());
+}
+
+TExplorerContext BuiltInExplorerContext(TOptions* options, IStoreDialogs* dialogs) {
+  TExplorerContext context;
+  context.Options = options;
+  context.Stores = &BuiltInExplorerStores();
+  context.Dialogs = dialogs;
+  return context;
 }
 
 void RegisterExplorer(TManagerForm& manager, const TExplorerContext& context) {

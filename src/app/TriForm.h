@@ -5,7 +5,10 @@
 // the store of each kind comes from its registered TExplorerStore.
 
 #include <QPointer>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/CommonForm.h"
@@ -29,7 +32,14 @@ struct TExplorerContext {
   TOptions* Options = nullptr;
   const TExplorerStores* Stores = nullptr;
   IStoreDialogs* Dialogs = nullptr;
+  // Writes a list to a mailbox file; failures are raised. None: the
+  // export is not offered.
+  std::function<void(const TMesgItems& items, const std::string& path)> WriteMailbox;
 };
+
+// The context of the program's own windows: this build's stores and
+// mailbox writer.
+TExplorerContext BuiltInExplorerContext(TOptions* options, IStoreDialogs* dialogs);
 
 // Messages and unread messages of a collection; none counts 0 and 0.
 std::pair<int, int> StatusCounts(const TMesgItems* items);
@@ -66,6 +76,11 @@ class TTriForm : public TCommonForm {
   bool Loading() const;
 
   void ShowSelected(TMesgItem* item);
+  // Double click or Enter: a digest opens in a new window of its messages.
+  void OpenItem(std::int32_t row);
+  // Asks for a file and writes the whole list to it as a mailbox.
+  void ExportToMailbox();
+  const QString& MailboxFolder() const { return MailboxFolder_; }
   void AskOpenFile();
   void ChooseSource();
   void SelectRelative(int step);
@@ -90,6 +105,7 @@ class TTriForm : public TCommonForm {
   TVirtualListView* MesgList_ = nullptr;
   QPointer<QWidget> Tree_;
   IMesgPane* Pane_ = nullptr;
+  QString MailboxFolder_;  // the folder the mailbox dialogs start in
   bool ShowingError_ = false;
 };
 

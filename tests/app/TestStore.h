@@ -62,17 +62,29 @@ class TTestStore : public TExplorerStore {
     collection.SyncViewCount();
     collection.PostToView(WM_ITEMS_RESELECT);
   }
+  bool Loading(TMesgItems&) const override { return LoadingNow; }
+  // A digest's messages: here the digest itself, copied once.
+  void AddDigest(TMesgItems& items, TMesgItem* digest) override {
+    auto* copy = new TKeyedMesgItem(&items, "part", static_cast<TTextMesgItem*>(digest)->Text);
+    TMimeMessage message;
+    message.Parse(copy->Text, true);
+    copy->FillFromMessage(message);
+    items.Add(copy);
+    items.SyncViewCount();
+  }
   QWidget* MakeTree(QWidget* parent, TMesgItems&) override {
     return Tree_ ? new QLabel(QStringLiteral("tree"), parent) : nullptr;
   }
   QString SelectedFolderName(QWidget*) const override { return QStringLiteral("Inbox"); }
   std::u16string OpenFilterKey() const override { return u"mbx"; }
-  void OpenChosenFile(TMesgItems& items, const std::string& path, TOptions*) override {
+  TTreeChange OpenChosenFile(TMesgItems& items, const std::string& path, TOptions*) override {
     Chosen.push_back(path);
     SetLocation(items, path);
+    return TTreeChange::Keep;
   }
 
   std::vector<std::string> Chosen;
+  bool LoadingNow = false;
 
  private:
   const TTestMailboxes& Boxes_;

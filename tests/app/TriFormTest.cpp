@@ -54,14 +54,18 @@ class TriFormTest : public ::testing::Test {
     LoadLanguage(QUENBY_SOURCE_DIR "/lang/english.ini");
     Boxes_ = {
         {"/m/box", {{"k1", Message("first")}, {"k2", Message("second")}, {"k3", Message("third")}}},
-        {"/m/other", {{"o1", Message("other")}}}};
+        {"/m/other", {{"o1", Message("other")}, {"o2", Message("Digest number 5")}}}};
     Stores_[ekUnixBox] = [this] {
       return Track(std::make_unique<test::TTestStore>(Boxes_, false));
     };
     Stores_[ekEmlFiles] = [this] {
       return Track(std::make_unique<test::TTestStore>(Boxes_, true));
     };
-    Context_ = {nullptr, &Stores_, &Dialogs_};
+    Stores_[ekVirtual] = [this] {
+      return Track(std::make_unique<test::TTestStore>(Boxes_, false));
+    };
+    Context_.Stores = &Stores_;
+    Context_.Dialogs = &Dialogs_;
     Manager_ = std::make_unique<TManagerForm>(Dir_ / "options.ini", nullptr);
     RegisterExplorer(*Manager_, Context_);
     SetMessageBoxAnswerer([this](const TTntMessageForm& box) {
@@ -113,7 +117,7 @@ TEST_F(TriFormTest, KindsSwapCollectionAndTree) {
   EXPECT_EQ(window->TreePane(), nullptr);
   // Kinds without a store in this build, and Office Outlook, show an empty
   // list and count nothing rather than reading a missing collection.
-  for (TMesgExplKind kind : {ekOfficeOutlook, ekVirtual, ekOutlook}) {
+  for (TMesgExplKind kind : {ekOfficeOutlook, ekOutlook}) {
     window->SetMesgExplKind(kind);
     EXPECT_EQ(window->Items(), nullptr) << kind;
     EXPECT_EQ(window->MesgList()->Count(), 0);
@@ -198,11 +202,67 @@ TEST_F(TriFormTest, OpenFileGoesThroughTheDialogToTheStore) {
   ASSERT_EQ(LastStore_->Chosen, std::vector<std::string>{"/m/other"});
   EXPECT_TRUE(Dialogs_.Filters.front().contains(QStringLiteral("*.mbox")));
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Quenby Mailer 1: other"));
-  EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() == 1; }));
+  EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() == 2; }));
   // Cancelled: nothing changes.
   Dialogs_.Answer.clear();
   window->AskOpenFile();
   EXPECT_EQ(LastStore_->Chosen.size(), 1u);
+}
+
+TEST_F(TriFormTest, ExportWritesTheWholeListOrSaysWhyNot) {
+  std::vector<std::pair<std::size_t, std::string>> written;
+  bool fail = false;
+  Context_.WriteMailbox = [&](const TMesgItems& items, const std::string& path) {
+    if (fail) throw std::runtime_error("disk full");
+    written.emplace_back(static_cast<std::size_t>(items.Count()), path);
+  };
+  TTriForm* window = OpenBox();
+  auto* item = window->findChild<QAction*>(QStringLiteral("MExportToMBox"));
+  window->UpdateActions();
+  ASSERT_TRUE(item->isEnabled());
+
+  Dialogs_.Answer = QString::fromStdString(Dir_ / "out");
+  item->trigger();
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0], std::make_pair(std::size_t{3}, Dir_ / "out.mbox"));
+  EXPECT_EQ(window->MailboxFolder().toStdString() + "/", Dir_.Path());
+
+  // A list still loading is refused, never exported in part.
+  LastStore_->LoadingNow = true;
+  item->trigger();
+  EXPECT_EQ(written.size(), 1u);
+  ASSERT_EQ(Shown_.size(), 1);
+  EXPECT_TRUE(Shown_[0].contains(QStringLiteral("still loading")));
+  LastStore_->LoadingNow = false;
+
+  // A failure is shown with the file it concerns.
+  fail = true;
+  Dialogs_.Answer = QString::fromStdString(Dir_ / "x.MBX");
+  item->trigger();
+  ASSERT_EQ(Shown_.size(), 2);
+  EXPECT_TRUE(Shown_[1].contains(QString::fromStdString(Dir_ / "x.MBX")))
+      << Shown_[1].toStdString();
+  EXPECT_TRUE(Shown_[1].contains(QStringLiteral("disk full")));
+
+  // Cancelled: nothing.
+  Dialogs_.Answer.clear();
+  item->trigger();
+  EXPECT_EQ(Shown_.size(), 2);
+}
+
+TEST_F(TriFormTest, DigestOpensInAWindowOfItsMessages) {
+  TTriForm* window = OpenBox("/m/other");
+  window->SetShowEditor(false);
+  window->OpenItem(0);  // not a digest: no window
+  EXPECT_EQ(Manager_->TaskWindows().size(), 1u);
+  window->OpenItem(1);
+  ASSERT_EQ(Manager_->TaskWindows().size(), 2u);
+  auto* parts = qobject_cast<TTriForm*>(Manager_->TaskWindows().back());
+  EXPECT_EQ(parts->MesgExplKind(), ekVirtual);
+  EXPECT_FALSE(parts->ShowEditor());
+  ASSERT_NE(parts->Items(), nullptr);
+  EXPECT_EQ(parts->Items()->Count(), 1);
+  EXPECT_EQ(parts->windowTitle(), QStringLiteral("Quenby Mailer 2: Messages in memory"));
 }
 
 TEST_F(TriFormTest, NewWindowTakesTheKindAndViews) {
@@ -258,8 +318,8 @@ TEST_F(TriFormTest, ChooserEnablesByAvailableKindsAndCancelKeepsThePreset) {
 
 TEST_F(TriFormTest, LaterMenusArePresentAndDisabled) {
   TTriForm* window = OpenBox();
-  for (const char* name : {"ANewMessage", "MExportToMBox", "AEditCopy", "mColumns", "mMesgSort",
-                           "mViews", "AStartSpeak", "mMainOptions", "mFilter"}) {
+  for (const char* name : {"ANewMessage", "AEditCopy", "mColumns", "mMesgSort", "mViews",
+                           "AStartSpeak", "mMainOptions", "mFilter"}) {
     auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
     ASSERT_NE(action, nullptr) << name;
     EXPECT_FALSE(action->isEnabled()) << name;
@@ -284,7 +344,7 @@ TEST_F(TriFormTest, PictureWaitsForTheFirstMessage) {
     for (int x = 0; x < image.width() && !varied; x += 7) varied = image.pixel(x, y) != corner;
   EXPECT_TRUE(varied);
 
-  window->SetMesgExplKind(ekVirtual);
+  window->SetMesgExplKind(ekOfficeOutlook);
   EXPECT_EQ(SaveWindowPicture(*window, file), "this build has no store for the given path");
 }
 
