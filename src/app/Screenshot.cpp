@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/TriForm.h"
-#include "controls/VirtualListView.h"
+#include "model/mail/qt/MesgListView.h"
 
 namespace quenby {
 

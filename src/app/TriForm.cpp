@@ -18,8 +18,8 @@
 #include "app/TriLayout.h"
 #include "controls/FileError.h"
 #include "controls/MessageForm.h"
-#include "controls/VirtualListView.h"
 #include "model/mail/MesgItems.h"
+#include "model/mail/qt/MesgListView.h"
 #include "settings/FileDialogFilter.h"
 #include "settings/FormatText.h"
 #include "settings/GlobStrings.h"
@@ -31,8 +31,6 @@
 namespace quenby {
 
 namespace {
-
-constexpr const char* kMesgName = "MesgName";
 
 std::string BoolText(bool value) {
   return value ? "True" : "False";
@@ -77,17 +75,16 @@ TTriForm::TTriForm(TManagerForm& manager, const TExplorerContext& context)
   auto* toolBar = addToolBar(QStringLiteral("ToolBar"));
   toolBar->setObjectName(QStringLiteral("ToolBar"));
   toolBar->hide();
-  MesgList_ = new TVirtualListView(nullptr, this);
+  MesgList_ = new TMesgListView(this);
   MesgList_->setObjectName(QStringLiteral("MesgList"));
-  MesgList_->OnSelectItem = [this](TVirtItem* item) {
-    ShowSelected(dynamic_cast<TMesgItem*>(item));
-  };
+  // Called under the collection's read lock.
+  MesgList_->OnSelectMesg = [this](TMesgListView*, TMesgItem* item) { ShowSelected(item); };
+  MesgList_->OnOpenMesg = [this](TMesgListView*, TMesgItem* item) { OpenItem(item); };
   MesgList_->OnItemsChanged = [this] {
     UpdateStatusBar();
     UpdateActions();
   };
   MesgList_->OnStatusText = [this](const QString& text) { StatusText(text); };
-  MesgList_->OnItemActivate = [this](std::int32_t row) { OpenItem(row); };
   setCentralWidget(new QWidget(this));
   MesgList_->setParent(centralWidget());
   BuildMenus();
@@ -179,7 +176,7 @@ void TTriForm::BuildMenus() {
 }
 
 TMesgItems* TTriForm::Items() const {
-  return Store_ ? dynamic_cast<TMesgItems*>(&MesgList_->Items()) : nullptr;
+  return Store_ ? &MesgList_->MesgItems() : nullptr;
 }
 
 std::string TTriForm::Location() const {
@@ -217,6 +214,7 @@ void TTriForm::SetMesgExplKind(TMesgExplKind kind) {
   Store_ = factory ? (*factory)() : nullptr;
   if (Store_) {
     MesgList_->SetItems(Store_->MakeCollection());
+    MesgList_->StoreKind = static_cast<std::uint8_t>(ExplKindStoreKind(kind));
     MakeTree();
     Store_->OpenDefault(*Items(), Context_.Options, [this] { AskOpenFile(); });
   }
@@ -340,14 +338,11 @@ void TTriForm::ShowSelected(TMesgItem* item) {
   UpdateActions();
 }
 
-void TTriForm::OpenItem(std::int32_t row) {
-  TMesgItems* items = Items();
-  if (!items) return;
-  TItemRef<TMesgItem> item(static_cast<TMesgItem*>(items->AcquireItemAt(row)));
-  if (!item) return;
+void TTriForm::OpenItem(TMesgItem* item) {
+  if (!item || !Items()) return;
   bool digest;
   {
-    TReadLock read(items->Lock());
+    TReadLock read(Items()->Lock());
     digest = IsDigestSubject(item->Subject);
   }
   // Other messages open in the message window, which comes later.
@@ -356,7 +351,7 @@ void TTriForm::OpenItem(std::int32_t row) {
   window->show();
   window->SetMesgExplKind(ekVirtual);
   window->SetShowEditor(ShowEditor());
-  if (TMesgItems* parts = window->Items()) window->Store()->AddDigest(*parts, item.get());
+  if (TMesgItems* parts = window->Items()) window->Store()->AddDigest(*parts, item);
   window->UpdateStatusBar();
 }
 
@@ -438,6 +433,12 @@ void TTriForm::UpdateActions() {
   enable("MExportToMBox", Items() && Context_.WriteMailbox);
 }
 
+std::string TTriForm::LocationKey() const {
+  // A collection with settings of its own writes them with the list.
+  if (!Store_ || dynamic_cast<TPersistent*>(&MesgList_->MesgItems())) return {};
+  return Store_->LocationKey();
+}
+
 void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
   // The kind comes before the views and the list: it makes the collection
   // whose location the list's settings then restore.
@@ -447,10 +448,11 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
     SetShowToolbar(ReadBool(filer, "ShowToolbar", false));
     SetShowTree(ReadBool(filer, "ShowTree", true));
     SetShowStatusBar(ReadBool(filer, "ShowStatusBar", true));
-    const std::string key = filer.ReadValue(kMesgName);
-    if (!key.empty()) MesgList_->SetPendingKey(key);
-    if (Store_ && !Store_->LocationKey().empty()) {
-      const std::string location = filer.ReadValue(Store_->LocationKey());
+    // The sort settings, the message to select, the columns, then where
+    // the collection reads from.
+    filer.ReadProperties(MesgList_);
+    if (const std::string key = LocationKey(); !key.empty()) {
+      const std::string location = filer.ReadValue(key);
       if (!location.empty()) OpenLocation(location);
     }
     Manager().RenumberWindows();
@@ -461,8 +463,8 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
   filer.WriteValue("ShowToolbar", BoolText(ShowToolbar()));
   filer.WriteValue("ShowTree", BoolText(ShowTree()));
   filer.WriteValue("ShowStatusBar", BoolText(ShowStatusBar()));
-  filer.WriteValue(kMesgName, MesgList_->SelectedKey());
-  if (Store_ && !Store_->LocationKey().empty()) filer.WriteValue(Store_->LocationKey(), Location());
+  filer.WriteProperties(MesgList_);
+  if (const std::string key = LocationKey(); !key.empty()) filer.WriteValue(key, Location());
 }
 
 TExplorerContext BuiltInExplorerContext(TOptions* options, IStoreDialogs* dialogs) {

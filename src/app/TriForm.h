@@ -24,7 +24,7 @@ class IStoreDialogs;
 class TMesgItem;
 class TMesgItems;
 class TOptions;
-class TVirtualListView;
+class TMesgListView;
 
 // What every explorer window shares: the options (may be null), the
 // stores by kind and the file dialogs.
@@ -64,7 +64,7 @@ class TTriForm : public TCommonForm {
   bool ShowEditor() const { return Pane_ != nullptr; }
   void SetShowEditor(bool show);
 
-  TVirtualListView* MesgList() const { return MesgList_; }
+  TMesgListView* MesgList() const { return MesgList_; }
   // The kind's collection; null when the kind has no store.
   TMesgItems* Items() const;
   TExplorerStore* Store() const { return Store_.get(); }
@@ -77,7 +77,7 @@ class TTriForm : public TCommonForm {
 
   void ShowSelected(TMesgItem* item);
   // Double click or Enter: a digest opens in a new window of its messages.
-  void OpenItem(std::int32_t row);
+  void OpenItem(TMesgItem* item);
   // Asks for a file and writes the whole list to it as a mailbox.
   void ExportToMailbox();
   const QString& MailboxFolder() const { return MailboxFolder_; }
@@ -97,12 +97,13 @@ class TTriForm : public TCommonForm {
   void FreeTree();
   void MakeTree();
   void SetTabOrder();
+  std::string LocationKey() const;
   void StatusText(const QString& text);
 
   TExplorerContext Context_;
   TMesgExplKind Kind_ = ekNone;
   std::unique_ptr<TExplorerStore> Store_;
-  TVirtualListView* MesgList_ = nullptr;
+  TMesgListView* MesgList_ = nullptr;
   QPointer<QWidget> Tree_;
   IMesgPane* Pane_ = nullptr;
   QString MailboxFolder_;  // the folder the mailbox dialogs start in

@@ -22,8 +22,8 @@
 #include "app/StoreDialogs.h"
 #include "app/TriForm.h"
 #include "controls/MessageForm.h"
-#include "controls/VirtualListView.h"
 #include "model/mail/MesgItems.h"
+#include "model/mail/qt/MesgListView.h"
 #include "settings/GlobStrings.h"
 #include "settings/IniFile.h"
 #include "settings/Options.h"
@@ -85,7 +85,6 @@ class TriFormTest : public ::testing::Test {
 
   TTriForm* OpenBox(const std::string& location = "/m/box") {
     TTriForm* window = NewExplorer(*Manager_, Context_, ekUnixBox);
-    window->MesgList()->Columns().Add().SetCaption(QStringLiteral("Subject"));
     window->OpenLocation(location);
     EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() > 0; }));
     return window;
@@ -169,6 +168,8 @@ TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
   TTriForm* window = OpenBox();
   window->SetShowEditor(false);
   window->SetShowStatusBar(false);
+  window->MesgList()->SetMessageSort(msFrom);
+  window->MesgList()->SetInvertSort(true);
   window->MesgList()->SetItemIndex(1);
   ASSERT_TRUE(test::WaitFor([&] { return window->MesgList()->SelectedKey() == "k2"; }));
   ASSERT_TRUE(Manager_->SaveWindows());
@@ -176,8 +177,11 @@ TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
   const TIniFile file(Dir_ / "options.ini");
   const std::vector<std::string> keys = file.ReadSection("TaskForm\\ 0");
   const std::vector<std::string> expected = {
-      "ClassName",    "Left",        "Top",      "ClientWidth",   "ClientHeight", "ShowEditor",
-      "MesgExplKind", "ShowToolbar", "ShowTree", "ShowStatusBar", "MesgName",     "MBoxFileName"};
+      "ClassName",       "Left",          "Top",          "ClientWidth",
+      "ClientHeight",    "ShowEditor",    "MesgExplKind", "ShowToolbar",
+      "ShowTree",        "ShowStatusBar", "MessageSort",  "InvertSort",
+      "DateTimeDetails", "MesgName",      "ColumnsCount", "Column0",
+      "Column1",         "Column2",       "MBoxFileName"};
   EXPECT_EQ(keys, expected);
   EXPECT_EQ(file.ReadString("TaskForm\\ 0", "MesgExplKind"), "ekUnixBox");
 
@@ -187,11 +191,12 @@ TEST_F(TriFormTest, SavedWindowComesBackWithItsStoreAndMessage) {
   ASSERT_EQ(Manager_->TaskWindows().size(), 1u);
   auto* restored = qobject_cast<TTriForm*>(Manager_->TaskWindows().front());
   ASSERT_NE(restored, nullptr);
-  restored->MesgList()->Columns().Add().SetCaption(QStringLiteral("Subject"));
   EXPECT_EQ(restored->MesgExplKind(), ekUnixBox);
   EXPECT_EQ(restored->Location(), "/m/box");
   EXPECT_FALSE(restored->ShowEditor());
   EXPECT_FALSE(restored->ShowStatusBar());
+  EXPECT_EQ(restored->MesgList()->MessageSort(), msFrom);
+  EXPECT_TRUE(restored->MesgList()->InvertSort());
   EXPECT_TRUE(test::WaitFor([&] { return restored->MesgList()->SelectedKey() == "k2"; }));
 }
 
@@ -253,9 +258,9 @@ TEST_F(TriFormTest, ExportWritesTheWholeListOrSaysWhyNot) {
 TEST_F(TriFormTest, DigestOpensInAWindowOfItsMessages) {
   TTriForm* window = OpenBox("/m/other");
   window->SetShowEditor(false);
-  window->OpenItem(0);  // not a digest: no window
+  window->OpenItem(window->Items()->ItemAt(0));  // not a digest: no window
   EXPECT_EQ(Manager_->TaskWindows().size(), 1u);
-  window->OpenItem(1);
+  window->OpenItem(window->Items()->ItemAt(1));
   ASSERT_EQ(Manager_->TaskWindows().size(), 2u);
   auto* parts = qobject_cast<TTriForm*>(Manager_->TaskWindows().back());
   EXPECT_EQ(parts->MesgExplKind(), ekVirtual);
