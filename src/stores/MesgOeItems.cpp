@@ -14,7 +14,13 @@ void TOeTextFile::ReadMessage(std::int64_t bodyOffset, TStream& stream, bool hea
   std::lock_guard guard(Lock_);
   File_.OpenFile(Path_);
   File_.ReadMessage(bodyOffset, &stream, headersOnly);
+}
+
+std::vector<TDbxProblem> TOeTextFile::TakeProblems() {
+  std::lock_guard guard(Lock_);
+  std::vector<TDbxProblem> problems = File_.Problems();
   File_.ClearProblems();
+  return problems;
 }
 
 TMesgFlags MesgFlagsFromOeFlags(std::uint32_t oeFlags) {
@@ -106,6 +112,14 @@ void TMesgOeItems::ReadFile(const std::string& name) {
     OEFile_.CloseFile();
     throw;
   }
+}
+
+std::vector<TDbxProblem> TMesgOeItems::TakeProblems() {
+  std::vector<TDbxProblem> problems = OEFile_.Problems();
+  OEFile_.ClearProblems();
+  if (TextFile_)
+    for (auto& p : TextFile_->TakeProblems()) problems.push_back(std::move(p));
+  return problems;
 }
 
 void TMesgOeItems::Load() {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "model/FastMemoryStream.h"
 #include "model/mail/MesgItems.h"
@@ -25,6 +26,8 @@ class TOeTextFile {
   explicit TOeTextFile(std::string path) : Path_(std::move(path)) {}
   const std::string& Path() const noexcept { return Path_; }
   void ReadMessage(std::int64_t bodyOffset, TStream& stream, bool headersOnly);
+  // What the reads skipped since the last call.
+  std::vector<TDbxProblem> TakeProblems();
 
  private:
   const std::string Path_;
@@ -72,8 +75,9 @@ class TMesgOeItems : public TMesgItems {
   // fails is left out, with the status text; an error of the file itself
   // is raised.
   void ReadFile(const std::string& name);
-  // What the last read skipped in the file's structure.
-  std::int64_t ProblemCount() const noexcept { return OEFile_.ProblemCount(); }
+  // What the reads skipped since the last call, in the file's structure
+  // and in the texts read; only once the load has ended.
+  std::vector<TDbxProblem> TakeProblems();
 
  private:
   void Load();

@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "DbxFixture.h"
-#include "model/RecordingView.h"
 #include "TestNames.h"
 #include "model/FastMemoryStream.h"
+#include "model/RecordingView.h"
 #include "platform/FileTimes.h"
 #include "settings/GlobStrings.h"
 #include "stores/MesgOeItems.h"
@@ -70,9 +70,8 @@ class MesgOeItemsTest : public ::testing::Test {
 
 TEST_F(MesgOeItemsTest, EveryRecordBecomesAnItemFromItsHeaders) {
   const std::uint64_t received = 127680965500000000ull;  // 2005-08-10
-  const std::vector<TMessage> messages{{7, TextOf(7), 0x4080, received},
-                                       {8, TextOf(8), 0x20, 0},
-                                       {9, TextOf(9), 0, received}};
+  const std::vector<TMessage> messages{
+      {7, TextOf(7), 0x4080, received}, {8, TextOf(8), 0x20, 0}, {9, TextOf(9), 0, received}};
   WriteFolder(Dir.Path() + "f.dbx", messages);
   TMesgOeItems items;
   items.ReadFile(Dir.Path() + "f.dbx");

@@ -17,8 +17,8 @@ struct TRecord {
 std::vector<std::unique_ptr<Toe5_FolderInfo>> Records(const std::vector<TRecord>& records) {
   std::vector<std::unique_ptr<Toe5_FolderInfo>> out;
   for (const auto& r : records)
-    out.push_back(std::make_unique<Toe5_FolderInfo>(
-        Toe5_FolderInfo{r.Id, r.Parent, r.Name, r.File}));
+    out.push_back(
+        std::make_unique<Toe5_FolderInfo>(Toe5_FolderInfo{r.Id, r.Parent, r.Name, r.File}));
   return out;
 }
 
@@ -75,15 +75,22 @@ const TTreeCase kTreeCases[] = {
      "Outlook Express 0\n  Local Folders 1\n    s4 4\n    s5 5\n    s6 6\n    s7 7\n"
      "    s8 8\n    a9 9\n"},
     {"OrphansAndTheirChildrenAreLeftOut",
-     {kRoot, {1, 0, "Local Folders", ""}, {30, 99, "Lost", "Lost.dbx"}, {31, 30, "Below lost", ""},
+     {kRoot,
+      {1, 0, "Local Folders", ""},
+      {30, 99, "Lost", "Lost.dbx"},
+      {31, 30, "Below lost", ""},
       {4, 1, "Inbox", "Inbox.dbx"}},
      "Outlook Express 0\n  Local Folders 1\n    Inbox 4\n"},
     {"RecordsWithoutParentHangUnderTheRoot",
      {kRoot, {1, 0, "Local Folders", ""}, {9, 0, "Hotmail", ""}, {10, 9, "Inbox", "h.dbx"}},
      "Outlook Express 0\n  Local Folders 1\n  Hotmail 9\n    Inbox 10\n"},
     {"DuplicateIdsGiveTheChildrenToTheFirst",
-     {kRoot, {1, 0, "Local Folders", ""}, {5, 1, "First", "a.dbx"}, {5, 1, "Second", "b.dbx"},
-      {8, 5, "Child", "c.dbx"}, {5, 5, "Self parent", "d.dbx"}},
+     {kRoot,
+      {1, 0, "Local Folders", ""},
+      {5, 1, "First", "a.dbx"},
+      {5, 1, "Second", "b.dbx"},
+      {8, 5, "Child", "c.dbx"},
+      {5, 5, "Self parent", "d.dbx"}},
      "Outlook Express 0\n  Local Folders 1\n    First 5\n      Child 8\n      Self parent 5\n"
      "    Second 5\n"},
     {"RootNameIgnoresCaseAndNeedsNoFile",
@@ -105,7 +112,9 @@ TEST(OeFolderTree, RealFolderListBuildsItsTree) {
   TOEFile file;
   file.OpenFile(std::string(QUENBY_TEST_DATA) + "/dbx/Folders.dbx");
   std::vector<std::unique_ptr<Toe5_FolderInfo>> records;
-  file.OnFolder = [&](std::unique_ptr<Toe5_FolderInfo> info) { records.push_back(std::move(info)); };
+  file.OnFolder = [&](std::unique_ptr<Toe5_FolderInfo> info) {
+    records.push_back(std::move(info));
+  };
   file.ReadTree();
   const TOeFolderNode tree = BuildOeFolderTree(std::move(records));
   EXPECT_EQ(Render(tree),
