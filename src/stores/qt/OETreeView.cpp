@@ -87,8 +87,8 @@ void TOETreeView::StartRead() {
 }
 
 bool TOETreeView::event(QEvent* event) {
-  if (event->type() != EventType(WM_OE_FOLDERS_READ)) return TFolderTreeView::event(event);
   AcceptPostedEvent(event);
+  if (event->type() != EventType(WM_OE_FOLDERS_READ)) return TFolderTreeView::event(event);
   auto& read = *static_cast<TFoldersReadEvent*>(event);
   if (read.Generation != Generation_) return true;  // read for a name since replaced
   StatusText_ = QString::fromStdU16String(read.Error);
