@@ -1,9 +1,11 @@
-#include "app/ExplorerStore.h"
+#include "app/ExplorerStores.h"
 
 namespace quenby {
 
 const TExplorerStores& BuiltInExplorerStores() {
-  static const TExplorerStores stores;
+  static const TExplorerStores stores = {
+      {ekOutlook, MakeOeExplorerStore},
+  };
   return stores;
 }
 

@@ -13,6 +13,8 @@ namespace quenby {
 
 namespace {
 
+constexpr int kEmptyStoreMs = 2000;
+
 bool WaitUntil(const std::function<bool()>& condition, int limitMs) {
   QElapsedTimer timer;
   timer.start();
@@ -28,10 +30,20 @@ bool WaitUntil(const std::function<bool()>& condition, int limitMs) {
 
 std::string SaveWindowPicture(TTriForm& window, const std::string& file, int limitMs) {
   if (!window.Store()) return "this build has no store for the given path";
-  // The store may post its first rows only after it started loading.
-  WaitUntil([&] { return window.MesgList()->Count() > 0; }, 500);
-  if (!WaitUntil([&] { return !window.Loading(); }, limitMs))
-    return "the store did not load in time";
+  // A store may start loading only later (a folder tree reads its folders
+  // first): a list that stays empty and idle for a while is an empty store.
+  QElapsedTimer idleEmpty;
+  idleEmpty.start();
+  const bool loaded = WaitUntil(
+      [&] {
+        if (window.Loading() || window.MesgList()->Count() == 0) {
+          if (window.Loading()) idleEmpty.restart();
+          return !window.Loading() && idleEmpty.elapsed() > kEmptyStoreMs;
+        }
+        return true;
+      },
+      limitMs);
+  if (!loaded) return "the store did not load in time";
   if (window.MesgList()->Count() > 0) {
     if (!window.MesgList()->CurrentItem())
       window.MesgList()->SetItemIndex(std::max(0, window.MesgList()->ItemIndex()));

@@ -94,7 +94,8 @@ TTriForm::TTriForm(TManagerForm& manager, const TExplorerContext& context)
 }
 
 TTriForm::~TTriForm() {
-  // The list goes before the store that may still be linked to its tree.
+  // The tree is linked to the collection, and the collection to the list.
+  FreeTree();
   delete MesgList_;
   MesgList_ = nullptr;
 }
@@ -190,7 +191,17 @@ bool TTriForm::Loading() const {
 }
 
 void TTriForm::OpenLocation(const std::string& path) {
-  if (TMesgItems* items = Items()) Store_->SetLocation(*items, path);
+  if (TMesgItems* items = Items()) LocationChanged(Store_->SetLocation(*items, path));
+}
+
+void TTriForm::LocationChanged(TExplorerStore::TTreeChange change) {
+  switch (change) {
+    case TExplorerStore::TTreeChange::Show: MakeTree(); break;
+    case TExplorerStore::TTreeChange::Free: FreeTree(); break;
+    case TExplorerStore::TTreeChange::Keep: break;
+  }
+  SetTabOrder();
+  Layout();
   Manager().RenumberWindows();
   UpdateStatusBar();
 }
@@ -215,8 +226,21 @@ void TTriForm::SetMesgExplKind(TMesgExplKind kind) {
   if (Store_) {
     MesgList_->SetItems(Store_->MakeCollection());
     MesgList_->StoreKind = static_cast<std::uint8_t>(ExplKindStoreKind(kind));
+    Store_->OnFolderChanged = [this] {
+      Manager().RenumberWindows();
+      UpdateStatusBar();
+    };
+    // Asked once the window is up, and only when nothing was opened
+    // meanwhile: a restore or a given path sets the location first.
+    Store_->OpenDefault(*Items(), Context_.Options, [this, store = Store_.get()] {
+      QMetaObject::invokeMethod(
+          this,
+          [this, store] {
+            if (Store_.get() == store && Location().empty()) AskOpenFile();
+          },
+          Qt::QueuedConnection);
+    });
     MakeTree();
-    Store_->OpenDefault(*Items(), Context_.Options, [this] { AskOpenFile(); });
   }
   Layout();
   SetTabOrder();
@@ -396,15 +420,7 @@ void TTriForm::AskOpenFile() {
                                  ToQString(FileDialogFilter({key, u"all"})), MailboxFolder_);
   if (chosen.isEmpty()) return;
   MailboxFolder_ = QFileInfo(chosen).absolutePath();
-  switch (Store_->OpenChosenFile(*items, chosen.toStdString(), Context_.Options)) {
-    case TExplorerStore::TTreeChange::Show: MakeTree(); break;
-    case TExplorerStore::TTreeChange::Free: FreeTree(); break;
-    case TExplorerStore::TTreeChange::Keep: break;
-  }
-  SetTabOrder();
-  Layout();
-  Manager().RenumberWindows();
-  UpdateStatusBar();
+  LocationChanged(Store_->OpenChosenFile(*items, chosen.toStdString(), Context_.Options));
 }
 
 void TTriForm::ChooseSource() {
@@ -448,6 +464,7 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
     SetShowToolbar(ReadBool(filer, "ShowToolbar", false));
     SetShowTree(ReadBool(filer, "ShowTree", true));
     SetShowStatusBar(ReadBool(filer, "ShowStatusBar", true));
+    if (Tree_ && Store_) Store_->DefineTreeProperties(Tree_, filer, true);
     // The sort settings, the message to select, the columns, then where
     // the collection reads from.
     filer.ReadProperties(MesgList_);
@@ -463,6 +480,7 @@ void TTriForm::DefineIniProperties(TIniFiler& filer, bool reading) {
   filer.WriteValue("ShowToolbar", BoolText(ShowToolbar()));
   filer.WriteValue("ShowTree", BoolText(ShowTree()));
   filer.WriteValue("ShowStatusBar", BoolText(ShowStatusBar()));
+  if (Tree_ && Store_) Store_->DefineTreeProperties(Tree_, filer, false);
   filer.WriteProperties(MesgList_);
   if (const std::string key = LocationKey(); !key.empty()) filer.WriteValue(key, Location());
 }

@@ -97,6 +97,7 @@ class TTriForm : public TCommonForm {
   void FreeTree();
   void MakeTree();
   void SetTabOrder();
+  void LocationChanged(TExplorerStore::TTreeChange change);
   std::string LocationKey() const;
   void StatusText(const QString& text);
 

@@ -44,12 +44,12 @@ class TTestStore : public TExplorerStore {
   std::string Location(TMesgItems& items) const override {
     return static_cast<TTestCollection&>(items).Location;
   }
-  void SetLocation(TMesgItems& items, const std::string& path) override {
+  TTreeChange SetLocation(TMesgItems& items, const std::string& path) override {
     auto& collection = static_cast<TTestCollection&>(items);
     collection.Location = path;
     collection.Clear();
     auto found = Boxes_.find(path);
-    if (found == Boxes_.end()) return;
+    if (found == Boxes_.end()) return TTreeChange::Keep;
     collection.BeginUpdate();
     for (const auto& [key, text] : found->second) {
       auto* item = new TKeyedMesgItem(&collection, key, text);
@@ -61,6 +61,7 @@ class TTestStore : public TExplorerStore {
     collection.EndUpdate();
     collection.SyncViewCount();
     collection.PostToView(WM_ITEMS_RESELECT);
+    return TTreeChange::Keep;
   }
   bool Loading(TMesgItems&) const override { return LoadingNow; }
   // A digest's messages: here the digest itself, copied once.
@@ -79,8 +80,7 @@ class TTestStore : public TExplorerStore {
   std::u16string OpenFilterKey() const override { return u"mbx"; }
   TTreeChange OpenChosenFile(TMesgItems& items, const std::string& path, TOptions*) override {
     Chosen.push_back(path);
-    SetLocation(items, path);
-    return TTreeChange::Keep;
+    return SetLocation(items, path);
   }
 
   std::vector<std::string> Chosen;

@@ -1,0 +1,13 @@
+#pragma once
+// The stores of this build, one factory each.
+
+#include <memory>
+
+#include "app/ExplorerStore.h"
+
+namespace quenby {
+
+// Outlook Express: a store folder with its folder tree, or one .dbx file.
+std::unique_ptr<TExplorerStore> MakeOeExplorerStore();
+
+}  // namespace quenby

@@ -1,0 +1,147 @@
+// The explorer window over the bundled sample stores, through the stores
+// this build registers.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QImage>
+#include <QPlainTextEdit>
+
+#include "QtWait.h"
+#include "TempDir.h"
+#include "app/ManagerForm.h"
+#include "app/MesgPane.h"
+#include "app/Screenshot.h"
+#include "app/StoreDialogs.h"
+#include "app/TriForm.h"
+#include "controls/MessageForm.h"
+#include "model/mail/MesgItems.h"
+#include "model/mail/qt/MesgListView.h"
+#include "settings/GlobStrings.h"
+#include "settings/IniFile.h"
+#include "text/MimeMessage.h"
+
+namespace quenby {
+namespace {
+
+class TNoDialogs : public IStoreDialogs {
+ public:
+  QString OpenFile(QWidget*, const QString&, const QString&, const QString&) override {
+    ++Asked;
+    return {};
+  }
+  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+  int Asked = 0;
+};
+
+class TriFormStoresTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadLanguage(QUENBY_SOURCE_DIR "/lang/english.ini");
+    Context_ = BuiltInExplorerContext(nullptr, &Dialogs_);
+    Manager_ = std::make_unique<TManagerForm>(Dir_ / "options.ini", nullptr);
+    RegisterExplorer(*Manager_, Context_);
+    SetMessageBoxAnswerer([this](const TTntMessageForm& box) {
+      Shown_.push_back(box.MessageLabel()->text());
+      return box.DefaultResult();
+    });
+  }
+  void TearDown() override {
+    SetMessageBoxAnswerer({});
+    Manager_->SetTerminating();
+    Manager_.reset();
+  }
+
+  TTriForm* Open(const std::string& path) {
+    TTriForm* window = NewExplorer(*Manager_, Context_, ExplKindOfPath(path));
+    window->OpenLocation(path);
+    EXPECT_TRUE(
+        test::WaitFor([&] { return window->MesgList()->Count() > 0 && !window->Loading(); }, 20000))
+        << path;
+    return window;
+  }
+  static QString PaneText(TTriForm* window) {
+    return static_cast<QPlainTextEdit*>(window->MesgPane()->Widget())->toPlainText();
+  }
+  // The subject the pane shows for row, decoded as the pane decodes it.
+  static QString SubjectOfRow(TTriForm* window, int row) {
+    TMimeMessage message;
+    window->Items()->ItemAt(row)->LoadMessage(message, true);
+    const std::u16string subject = message.DecodeText(message.RawSubject());
+    return QString::fromUtf16(subject.data(), static_cast<qsizetype>(subject.size()));
+  }
+  void ShowsFirstAndLast(TTriForm* window) {
+    const int last = window->MesgList()->Count() - 1;
+    for (int row : {0, last}) {
+      window->MesgList()->SetItemIndex(row);
+      const QString subject = SubjectOfRow(window, row);
+      EXPECT_TRUE(test::WaitFor([&] {
+        return PaneText(window).contains(QStringLiteral("Subject: ") + subject + u'\n');
+      })) << row
+          << " " << subject.toStdString() << "\n"
+          << PaneText(window).toStdString();
+    }
+  }
+
+  test::TTempDir Dir_;
+  TNoDialogs Dialogs_;
+  TExplorerContext Context_;
+  std::unique_ptr<TManagerForm> Manager_;
+  QStringList Shown_;
+};
+
+TEST_F(TriFormStoresTest, OutlookExpressStoreOpensItsInboxWithTheTree) {
+  TTriForm* window = Open(QUENBY_SOURCE_DIR "/samples/oe");
+  QAbstractItemModelTester tester(window->MesgList()->model(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  EXPECT_EQ(window->MesgExplKind(), ekOutlook);
+  ASSERT_NE(window->TreePane(), nullptr);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quenby Mailer 1: Inbox"));
+  ShowsFirstAndLast(window);
+  EXPECT_EQ(Dialogs_.Asked, 0);
+  EXPECT_TRUE(Shown_.isEmpty()) << Shown_.join(u'\n').toStdString();
+}
+
+TEST_F(TriFormStoresTest, OneFolderFileIsShownWithoutTree) {
+  TTriForm* window = Open(QUENBY_SOURCE_DIR "/samples/oe/Inbox.dbx");
+  EXPECT_EQ(window->TreePane(), nullptr);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quenby Mailer 1: Inbox.dbx"));
+  ShowsFirstAndLast(window);
+}
+
+TEST_F(TriFormStoresTest, OutlookExpressWindowComesBackWithItsFolderAndMessage) {
+  TTriForm* window = Open(QUENBY_SOURCE_DIR "/samples/oe");
+  const int last = window->MesgList()->Count() - 1;
+  window->MesgList()->SetItemIndex(last);
+  ASSERT_TRUE(test::WaitFor([&] { return !window->MesgList()->MesgName().empty(); }));
+  const std::string key = window->MesgList()->MesgName();
+  ASSERT_TRUE(Manager_->SaveWindows());
+  EXPECT_EQ(TIniFile(Dir_ / "options.ini").ReadString("TaskForm\\ 0", "FolderId"), "4");
+  Manager_->SetTerminating();
+  delete window;
+
+  Manager_->RestoreWindows();
+  ASSERT_EQ(Manager_->TaskWindows().size(), 1u);
+  auto* restored = qobject_cast<TTriForm*>(Manager_->TaskWindows().front());
+  ASSERT_NE(restored, nullptr);
+  EXPECT_TRUE(test::WaitFor([&] { return restored->MesgList()->MesgName() == key; }, 20000));
+  EXPECT_EQ(restored->windowTitle(), QStringLiteral("Quenby Mailer 1: Inbox"));
+  EXPECT_EQ(Dialogs_.Asked, 0);
+}
+
+TEST_F(TriFormStoresTest, PictureOfTheStoreIsWrittenAndNotBlank) {
+  TTriForm* window = Open(QUENBY_SOURCE_DIR "/samples/oe");
+  window->resize(900, 600);
+  const std::string file = Dir_ / "shot.png";
+  ASSERT_EQ(SaveWindowPicture(*window, file), "");
+  QImage image(QString::fromStdString(file));
+  ASSERT_FALSE(image.isNull());
+  EXPECT_FALSE(PaneText(window).isEmpty());
+  const QRgb corner = image.pixel(0, 0);
+  int differing = 0;
+  for (int y = 0; y < image.height(); y += 5)
+    for (int x = 0; x < image.width(); x += 5) differing += image.pixel(x, y) != corner;
+  EXPECT_GT(differing, 100);
+}
+
+}  // namespace
+}  // namespace quenby
