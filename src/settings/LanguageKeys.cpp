@@ -53,6 +53,7 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     Numbered(kShellError, 12),
     para_copier::OptionsFolderTitle,
     startup::NoStoreWindow,
+    disk_type::MyComp,
 });
 
 }  // namespace

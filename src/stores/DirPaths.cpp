@@ -1,8 +1,13 @@
 #include "stores/DirPaths.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <memory>
 
 #include "platform/Paths.h"
 
@@ -45,6 +50,24 @@ bool Below(std::string_view path, std::string_view folder) {
 }
 
 }  // namespace
+
+std::vector<std::string> ListSubfolders(const std::string& folder) {
+  std::vector<std::string> names;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    bool folderEntry = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      folderEntry =
+          ::fstatat(::dirfd(dir.get()), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+    if (folderEntry) names.emplace_back(name);
+  }
+  return names;
+}
 
 std::vector<TMount> ParseMountInfo(std::string_view text) {
   std::vector<TMount> mounts;

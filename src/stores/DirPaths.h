@@ -30,6 +30,10 @@ inline bool IsHiddenName(std::string_view name) {
   return !name.empty() && name.front() == '.';
 }
 
+// The names of folder's sub-folders (symbolic links to folders included),
+// in directory order; nothing when it cannot be listed.
+std::vector<std::string> ListSubfolders(const std::string& folder);
+
 struct TPathWalk {
   std::string Root;                     // one of the roots, with trailing '/'
   std::vector<std::string> Components;  // the names below it
