@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <QCollator>
 #include <QEvent>
-#include <QThreadPool>
 
 #include <cstdlib>
 #include <fstream>
@@ -283,7 +282,9 @@ void TDirTree::LoadChildren(TDirNode* node) {
 
 void TDirTree::QuerySubfolders(std::vector<std::string> paths) {
   if (paths.empty()) return;
-  QThreadPool::globalInstance()->start([guard = Guard_, paths = std::move(paths)] {
+  // A stat per sub-folder can take seconds on a network mount: a worker of
+  // its own, which frees itself and posts through the guard.
+  TExtThread::Create(nullptr, false, [guard = Guard_, paths = std::move(paths)](TExtThread&) {
     std::vector<std::pair<std::string, bool>> results;
     results.reserve(paths.size());
     for (const std::string& path : paths) results.emplace_back(path, HasSubfolders(path));
@@ -398,8 +399,8 @@ void TDirTree::SelectPath(const std::string& path) {
 }
 
 bool TDirTree::event(QEvent* e) {
+  AcceptPostedEvent(e);
   if (e->type() == EventType(WM_DIR_CHANGED)) {
-    AcceptPostedEvent(e);
     // A listing under way reads the change itself.
     if (UpdateDepth_ > 0) return true;
     TDirNode* node = CurrentNode();
@@ -413,7 +414,6 @@ bool TDirTree::event(QEvent* e) {
     return true;
   }
   if (e->type() == EventType(QUENBY_SUBFOLDERS)) {
-    AcceptPostedEvent(e);
     for (const auto& [path, has] : static_cast<TSubfoldersEvent*>(e)->Results) {
       TDirNode* node = FindNode(path);
       if (node && node->childCount() == 0)
