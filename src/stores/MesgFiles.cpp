@@ -388,9 +388,10 @@ void TMesgFileList::ParseChanged() {
     }
     try {
       Display_.ParseFile(*item);
-    } catch (const EStreamError&) {
+    } catch (const EStreamError& e) {
       // Left out with the status text; the next item takes its place.
       Display_.HandleLoadError(std::current_exception());
+      if (Display_.OnFileError) Display_.OnFileError(e);
       Display_.Withdraw(*item);
       Delete(i);
       continue;

@@ -18,6 +18,7 @@
 
 #include "model/ExtThread.h"
 #include "model/mail/MesgItems.h"
+#include "platform/Errors.h"
 #include "stores/FileListing.h"
 
 namespace quenby {
@@ -76,6 +77,9 @@ class TMesgFileItems : public TMesgItems {
   // only, with the value as given.
   void SetPath(const std::string& value);
   std::function<void(TMesgFileItems&, const std::string&)> OnPathChange;
+  // Called on the loading thread for each file left out (the status text
+  // holds only the last); set it before loading.
+  std::function<void(const EStreamError&)> OnFileError;
   // Lists and parses the folder on the calling thread, without watching it
   // (for the command-line tool); the items are in place on return.
   void LoadFolder(const std::string& path);

@@ -130,6 +130,8 @@ TEST_F(MesgFiles, ListsMessageFilesOfAnyCaseUnderTheirOwnNames) {
 
   TMesgFileItems items;
   TLoadCounter view(items.View());
+  std::vector<std::string> leftOut;
+  items.OnFileError = [&](const EStreamError& e) { leftOut.push_back(e.Path()); };
   Open(items, view, Dir.Path());
 
   const std::map<std::string, std::string> expected = {
@@ -146,6 +148,7 @@ TEST_F(MesgFiles, ListsMessageFilesOfAnyCaseUnderTheirOwnNames) {
   // The compound document is left out with the "damaged or of another kind" text.
   EXPECT_EQ(WideToUtf8(items.StatusText()), WideToUtf8(SectionText(0, TLangSection::Error)));
   EXPECT_GE(view.Statuses.load(), 1);
+  EXPECT_EQ(leftOut, std::vector<std::string>{Dir / "outlook.msg"});
   const auto* item = static_cast<const TMesgFileItem*>(items.ItemAt(items.IndexOfKey("a.eml")));
   EXPECT_EQ(item->Size, static_cast<std::int64_t>(Message("lower").size()));
   EXPECT_NE(item->DateReceived, 0);
