@@ -5,6 +5,7 @@ namespace quenby {
 const TExplorerStores& BuiltInExplorerStores() {
   static const TExplorerStores stores = {
       {ekOutlook, MakeOeExplorerStore},
+      {ekEmlFiles, MakeEmlExplorerStore},
   };
   return stores;
 }

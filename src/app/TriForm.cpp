@@ -65,7 +65,10 @@ TMesgExplKind ExplKindOfPath(const std::string& path) {
       if (name.compare(QLatin1String("folders.dbx"), Qt::CaseInsensitive) == 0) return ekOutlook;
     return ekEmlFiles;
   }
-  if (info.suffix().compare(QLatin1String("dbx"), Qt::CaseInsensitive) == 0) return ekOutlook;
+  const QString suffix = info.suffix().toLower();
+  if (suffix == QLatin1String("dbx")) return ekOutlook;
+  // A message file opens its folder.
+  if (suffix == QLatin1String("eml") || suffix == QLatin1String("msg")) return ekEmlFiles;
   return ekUnixBox;
 }
 

@@ -112,7 +112,7 @@ class TTriForm : public TCommonForm {
 };
 
 // The kind that shows path: a store folder or .dbx file, a folder of
-// message files, or else a mailbox.
+// message files or one of its files, or else a mailbox.
 TMesgExplKind ExplKindOfPath(const std::string& path);
 
 // Registers the window class with the manager; context must outlive it.

@@ -5,6 +5,8 @@
 #include <QAbstractItemModelTester>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <filesystem>
+#include <fstream>
 
 #include "QtWait.h"
 #include "TempDir.h"
@@ -18,6 +20,7 @@
 #include "model/mail/qt/MesgListView.h"
 #include "settings/GlobStrings.h"
 #include "settings/IniFile.h"
+#include "stores/qt/DirTree.h"
 #include "text/MimeMessage.h"
 
 namespace quenby {
@@ -126,6 +129,33 @@ TEST_F(TriFormStoresTest, OutlookExpressWindowComesBackWithItsFolderAndMessage) 
   EXPECT_TRUE(test::WaitFor([&] { return restored->MesgList()->MesgName() == key; }, 20000));
   EXPECT_EQ(restored->windowTitle(), QStringLiteral("Quenby Mailer 1: Inbox"));
   EXPECT_EQ(Dialogs_.Asked, 0);
+}
+
+TEST_F(TriFormStoresTest, MessageFilesFolderFollowsTheTree) {
+  const std::string samples = QUENBY_SOURCE_DIR "/samples/eml";
+  TTriForm* window = Open(samples);
+  EXPECT_EQ(window->MesgExplKind(), ekEmlFiles);
+  EXPECT_EQ(window->Items()->Count(), 5);
+  ASSERT_NE(window->TreePane(), nullptr);
+  EXPECT_EQ(window->windowTitle(),
+            QStringLiteral("Quenby Mailer 1: ") + QString::fromStdString(samples));
+  ShowsFirstAndLast(window);
+
+  // Another folder chosen in the tree loads in the list.
+  std::filesystem::copy_file(samples + "/basic-plain.eml", Dir_ / "a.eml");
+  std::filesystem::copy_file(samples + "/qp-body.eml", Dir_ / "B.EML");
+  std::ofstream(Dir_ / "c.txt") << "not a message";
+  auto* tree = static_cast<TDirTree*>(window->TreePane());
+  tree->SelectPath(Dir_.Path());
+  EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() == 2; }));
+  EXPECT_EQ(window->Location() + "/", Dir_.Path());
+  EXPECT_EQ(window->windowTitle(),
+            QStringLiteral("Quenby Mailer 1: ") + QString::fromStdString(window->Location()));
+
+  // A window of the same kind takes the folder.
+  auto* copy = qobject_cast<TTriForm*>(window->NewWindow());
+  EXPECT_EQ(copy->Location(), window->Location());
+  EXPECT_TRUE(test::WaitFor([&] { return copy->MesgList()->Count() == 2; }));
 }
 
 TEST_F(TriFormStoresTest, PictureOfTheStoreIsWrittenAndNotBlank) {
