@@ -194,7 +194,13 @@ bool TTriForm::Loading() const {
 }
 
 void TTriForm::OpenLocation(const std::string& path) {
-  if (TMesgItems* items = Items()) LocationChanged(Store_->SetLocation(*items, path));
+  TMesgItems* items = Items();
+  if (!items || path.empty()) return;
+  // Absolute: the location is saved, and a later start may run elsewhere.
+  std::error_code ignored;
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(path, ignored).lexically_normal();
+  LocationChanged(Store_->SetLocation(*items, absolute.empty() ? path : absolute.string()));
 }
 
 void TTriForm::LocationChanged(TExplorerStore::TTreeChange change) {

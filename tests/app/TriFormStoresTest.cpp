@@ -140,12 +140,14 @@ TEST_F(TriFormStoresTest, MessageFilesFolderFollowsTheTree) {
   EXPECT_EQ(window->windowTitle(),
             QStringLiteral("Quenby Mailer 1: ") + QString::fromStdString(samples));
   ShowsFirstAndLast(window);
+  auto* tree = static_cast<TDirTree*>(window->TreePane());
+  EXPECT_TRUE(test::WaitFor([&] { return tree->SelectedPath() == samples + "/"; }))
+      << tree->SelectedPath();
 
   // Another folder chosen in the tree loads in the list.
   std::filesystem::copy_file(samples + "/basic-plain.eml", Dir_ / "a.eml");
   std::filesystem::copy_file(samples + "/qp-body.eml", Dir_ / "B.EML");
   std::ofstream(Dir_ / "c.txt") << "not a message";
-  auto* tree = static_cast<TDirTree*>(window->TreePane());
   tree->SelectPath(Dir_.Path());
   EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() == 2; }));
   EXPECT_EQ(window->Location() + "/", Dir_.Path());

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -212,6 +213,13 @@ TEST_F(TriFormTest, OpenFileGoesThroughTheDialogToTheStore) {
   Dialogs_.Answer.clear();
   window->AskOpenFile();
   EXPECT_EQ(LastStore_->Chosen.size(), 1u);
+
+  // A relative path is kept absolute: it is saved, and read by a later start.
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QStringLiteral("/")));
+  window->OpenLocation("m/box");
+  QDir::setCurrent(before);
+  EXPECT_EQ(window->Location(), "/m/box");
 }
 
 TEST_F(TriFormTest, ExportWritesTheWholeListOrSaysWhyNot) {
