@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QTest>
@@ -207,6 +208,18 @@ TEST_F(MesgListViewTest, SortSettingsReorderTheRowsAndKeepTheSelection) {
   EXPECT_EQ(subjects(), "cab");
   View.SetDateTimeDetails(ddOnlyDate);
   EXPECT_EQ(Cell(0, 0), QString::fromStdU16String(MesgDateToStr(ddOnlyDate, 1)));
+}
+
+TEST_F(MesgListViewTest, AHeaderDraggedByTheUserReordersTheColumnsAndTheirSort) {
+  Items->AddMessage("b")->FromEMail = "x@a";
+  Items->AddMessage("a")->FromEMail = "y@a";
+  Sync();
+  View.SetMessageSort(msColumns);
+  EXPECT_EQ(Column0(), "a,b,");
+  View.horizontalHeader()->moveSection(2, 0);  // the address first
+  EXPECT_EQ(View.Columns().Types(), (std::vector{mcFromEmail, mcSubject, mcFromRealName}));
+  EXPECT_EQ(Column0(), "b,a,");  // logical column 0 is still the subject
+  EXPECT_EQ(Header(2), QStringLiteral("From address"));
 }
 
 TEST_F(MesgListViewTest, EditOperationsNeedTheServiceAndAWritableStore) {
