@@ -17,7 +17,24 @@ const TVerbName kVerbs[] = {
     {"dbx-records", TVerb::DbxRecords, 1},
     {"show", TVerb::Show, 2},
     {"export", TVerb::Export, 1},
+    {"split-digest", TVerb::SplitDigest, 1},
 };
+
+// "--name VALUE" or "--name=VALUE" at args[i]; false for another argument.
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, TVerb verb,
+               std::string_view name, const char* what, std::string& value) {
+  const std::string& arg = args[i];
+  if (arg == name) {
+    if (++i == args.size()) throw EUsage(verb, std::string(name) + " needs " + what);
+    value = args[i];
+  } else if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+    value = arg.substr(name.size() + 1);
+  } else {
+    return false;
+  }
+  if (value.empty()) throw EUsage(verb, std::string(name) + " needs " + what);
+  return true;
+}
 
 std::int64_t ParseKey(TVerb verb, const std::string& text) {
   std::int64_t key = -1;
@@ -58,14 +75,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       line.Help = true;
     } else if (arg == "--version" && !verb) {
       line.Version = true;
-    } else if (current == TVerb::Export && (arg == "--eml" || arg.starts_with("--eml="))) {
-      if (arg == "--eml") {
-        if (++i == args.size()) throw EUsage(current, "--eml needs a folder");
-        line.EmlDir = args[i];
-      } else {
-        line.EmlDir = arg.substr(6);
-      }
-      if (line.EmlDir.empty()) throw EUsage(current, "--eml needs a folder");
+    } else if ((current == TVerb::Export || current == TVerb::SplitDigest) &&
+               (TakeValue(args, i, current, "--eml", "a folder", line.EmlDir) ||
+                TakeValue(args, i, current, "--mbox", "a file", line.MboxFile))) {
     } else {
       throw EUsage(current, "unknown option '" + arg + "'");
     }
@@ -79,6 +91,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (verb->Verb == TVerb::Show) line.Key = ParseKey(verb->Verb, operands[1]);
   if (verb->Verb == TVerb::Export && line.EmlDir.empty())
     throw EUsage(verb->Verb, "export needs --eml DIR");
+  if (verb->Verb == TVerb::SplitDigest && line.EmlDir.empty() == line.MboxFile.empty())
+    throw EUsage(verb->Verb, "split-digest needs either --eml DIR or --mbox FILE");
   return line;
 }
 

@@ -9,7 +9,7 @@
 
 namespace quenby::cli {
 
-enum class TVerb { None, Folders, DbxRecords, Show, Export };
+enum class TVerb { None, Folders, DbxRecords, Show, Export, SplitDigest };
 
 struct TCommandLine {
   TVerb Verb = TVerb::None;
@@ -17,7 +17,8 @@ struct TCommandLine {
   bool Version = false;  // --version
   std::string Input;     // STORE folder, folder list or FILE.dbx
   std::int64_t Key = 0;  // show: the message's index
-  std::string EmlDir;    // export --eml DIR
+  std::string EmlDir;    // export, split-digest --eml DIR
+  std::string MboxFile;  // export, split-digest --mbox FILE
 };
 
 class EUsage : public std::runtime_error {

@@ -27,6 +27,13 @@ std::string HelpText(TVerb verb) {
              "\n"
              "Writes every message of a folder file into DIR (created if missing) as\n"
              "INDEX.eml; a second message with the same index gets INDEX-2.eml.\n";
+    case TVerb::SplitDigest:
+      return "usage: quenby split-digest FILE (--eml DIR | --mbox FILE)\n"
+             "\n"
+             "Cuts the digest message in FILE into its messages and prints their numbers\n"
+             "and subjects, tab-separated. --eml writes each into DIR (created if missing)\n"
+             "as NUMBER.eml; --mbox writes them all into one mailbox file. Reads digests\n"
+             "of separator blocks, MIME digests and RFC 1153 text digests.\n";
     case TVerb::None: break;
   }
   return "usage: quenby VERB [OPTIONS] ARGS\n"
@@ -38,6 +45,8 @@ std::string HelpText(TVerb verb) {
          "  dbx-records FILE.dbx       the raw message records of a folder file\n"
          "  show FILE.dbx KEY          one message's text\n"
          "  export FILE.dbx --eml DIR  every message as an .eml file\n"
+         "  split-digest FILE (--eml DIR | --mbox FILE)\n"
+         "                             the messages of a digest\n"
          "\n"
          "Options:\n"
          "  --help       this text, or a verb's (quenby VERB --help)\n"

@@ -25,6 +25,7 @@ int Execute(const TCommandLine& line, TPrinter& printer) {
     case TVerb::DbxRecords: return RunDbxRecords(line, printer);
     case TVerb::Show: return RunShow(line, printer);
     case TVerb::Export: return RunExport(line, printer);
+    case TVerb::SplitDigest: return RunSplitDigest(line, printer);
     case TVerb::None: break;
   }
   return 2;

@@ -11,5 +11,6 @@ int RunFolders(const TCommandLine& line, TPrinter& printer);
 int RunDbxRecords(const TCommandLine& line, TPrinter& printer);
 int RunShow(const TCommandLine& line, TPrinter& printer);
 int RunExport(const TCommandLine& line, TPrinter& printer);
+int RunSplitDigest(const TCommandLine& line, TPrinter& printer);
 
 }  // namespace quenby::cli

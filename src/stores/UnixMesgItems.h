@@ -4,6 +4,7 @@
 // offset of their separator line, which stays the same across loads.
 
 #include <string>
+#include <vector>
 
 #include "model/ExtThread.h"
 #include "stores/MemMesgItems.h"
@@ -49,5 +50,7 @@ class EExportRefused : public std::runtime_error {
 // file, so a failure (EStreamError naming path) leaves it in place. Nothing
 // for an empty path.
 void WriteMailbox(const TMesgItems& items, const std::string& path);
+// The same for items in the given order, which the caller keeps alive.
+void WriteMailbox(const std::vector<const TMesgItem*>& items, const std::string& path);
 
 }  // namespace quenby

@@ -13,11 +13,6 @@
 namespace quenby {
 namespace {
 
-struct TMailboxEntry {
-  TItemRef<TMesgItem> Item;
-  std::string Separator;
-};
-
 bool IsLineEnd(char c) {
   return c == '\n' || c == '\r';
 }
@@ -61,41 +56,47 @@ bool EndsWithEmptyLine(std::string_view text) {
 
 }  // namespace
 
-void WriteMailbox(const TMesgItems& items, const std::string& path) {
+void WriteMailbox(const std::vector<const TMesgItem*>& items, const std::string& path) {
   if (path.empty()) return;
-  const auto* mailbox = dynamic_cast<const TUnixMesgItems*>(&items);
-  if (mailbox && mailbox->Loading())
-    throw EExportRefused(
-        WideToUtf8(SectionText(lang::error::ExportWhileLoading.Number, TLangSection::Error)));
-
-  // A loader may change the list meanwhile: the items are held, and their
-  // fields read, under the read lock; the texts are copied without it.
-  std::vector<TMailboxEntry> entries;
-  {
-    TReadLock read(items.Lock());
-    entries.reserve(static_cast<std::size_t>(items.Count()));
-    for (std::int32_t i = 0; i < items.Count(); ++i) {
-      auto* item = static_cast<TMesgItem*>(items.AcquireItem(i));
-      if (!item) continue;
-      TMailboxEntry entry{TItemRef<TMesgItem>(item), {}};
-      entry.Separator = "From " + item->FromEMail + " " + MboxDateStr(item->DateSent) + "\r\n";
-      entries.push_back(std::move(entry));
-    }
-  }
   std::string out;
   TFastMemoryStream text(65536);
-  for (const TMailboxEntry& entry : entries) {
+  for (const TMesgItem* item : items) {
+    {
+      TReadLock read(item->Owner()->Lock());
+      out.append("From ").append(item->FromEMail).append(" ");
+      out.append(MboxDateStr(item->DateSent)).append("\r\n");
+    }
     text.Clear();
     text.SetPosition(0);
-    entry.Item->SaveToStream(text);
+    item->SaveToStream(text);
     const std::string bytes = text.ToString();
-    out.append(entry.Separator);
     AppendQuoted(bytes, out);
     // A message without a final line end must not run into the next one.
     if (bytes.empty() || !IsLineEnd(bytes.back())) out.append("\r\n");
     if (!EndsWithEmptyLine(out)) out.append("\r\n");
   }
   SaveFileWhole(path, out);
+}
+
+void WriteMailbox(const TMesgItems& items, const std::string& path) {
+  if (path.empty()) return;
+  const auto* mailbox = dynamic_cast<const TUnixMesgItems*>(&items);
+  if (mailbox && mailbox->Loading())
+    throw EExportRefused(
+        WideToUtf8(SectionText(lang::error::ExportWhileLoading.Number, TLangSection::Error)));
+  // A loader may delete items meanwhile: each is held while it is written.
+  std::vector<TItemRef<TMesgItem>> held;
+  std::vector<const TMesgItem*> order;
+  {
+    TReadLock read(items.Lock());
+    held.reserve(static_cast<std::size_t>(items.Count()));
+    for (std::int32_t i = 0; i < items.Count(); ++i)
+      if (auto* item = static_cast<TMesgItem*>(items.AcquireItem(i))) {
+        held.emplace_back(item);
+        order.push_back(item);
+      }
+  }
+  WriteMailbox(order, path);
 }
 
 }  // namespace quenby
