@@ -1,6 +1,7 @@
 // In-memory lists filled by drops and pastes.
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
 #include "model/FastMemoryStream.h"
 #include "stores/MemMesgItems.h"
 
@@ -55,6 +56,21 @@ TEST(MemMesgItems, KeysAreNeverReusedAfterADelete) {
   items.DeleteMessage(0);
   items.AddFromStream(a);
   EXPECT_NE(items.ItemAt(0)->GetKey(), key);
+}
+
+// The digest is an item of another list, as when the window splits the
+// message it shows.
+TEST(MemMesgItems, SplitDigestAddsTheDigestsMessages) {
+  TMemMesgItems source;
+  TFastMemoryStream digest =
+      StreamOf(ReadAll(std::string(QUENBY_SOURCE_DIR) + "/samples/digest/digest-412.eml"));
+  source.AddFromStream(digest);
+  ASSERT_EQ(source.Count(), 1);
+  TMemMesgItems split;
+  split.SplitDigest(source.ItemAt(0));
+  split.SplitDigest(nullptr);
+  EXPECT_EQ(split.Count(), 3);
+  EXPECT_EQ(source.ItemAt(0)->RefCount(), 0);
 }
 
 }  // namespace
