@@ -29,11 +29,9 @@ class TMailboxLoader {
   void Add(std::string_view bytes, std::int64_t base, const TMailboxSpan& span) {
     const auto text = bytes.substr(static_cast<std::size_t>(span.TextStart),
                                    static_cast<std::size_t>(span.TextEnd - span.TextStart));
-    // Nothing to show: a file ending on a separator, or only line ends
-    // before the first one.
-    if (text.find_first_not_of("\r\n") == std::string_view::npos &&
-        (text.empty() || span.Offset == span.TextStart))
-      return;
+    // Nothing to show: a file ending on a separator, or nothing but empty
+    // lines (before the first separator, or cut off by a body "From " line).
+    if (text.find_first_not_of("\r\n") == std::string_view::npos) return;
     StoredMailboxText(text, Stored_);
     try {
       // One block of the message's own size: memory stays close to the file's.

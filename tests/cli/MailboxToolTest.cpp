@@ -1,4 +1,4 @@
-// quenby split-digest: the files it writes.
+// The files quenby split-digest and export --mbox write.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -48,6 +48,29 @@ TEST(SplitDigest, WritesAMailboxThatReadsBackInDigestOrder) {
   std::vector<std::string> subjects;
   for (const auto& [offset, subject] : byOffset) subjects.push_back(subject);
   EXPECT_EQ(subjects, kSubjects);
+}
+
+// Every store the tool reads exports to a mailbox that reads back whole.
+TEST(ExportMbox, StoresReadBackFromTheMailbox) {
+  struct TCase {
+    std::string Store;
+    std::int32_t Messages;
+  };
+  const std::vector<TCase> cases = {
+      {std::string(QUENBY_TEST_DATA) + "/dbx/Inbox.dbx", 1},
+      {std::string(QUENBY_TEST_DATA) + "/mbox/rlug.mbox", 5},
+      {std::string(QUENBY_TEST_DATA) + "/mbox/eudora.mbx", 3},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Store);
+    TTempDir dir;
+    std::string out;
+    ASSERT_EQ(RunQuenby({"export", c.Store, "--mbox", dir / "out.mbox"}, out), 0);
+    EXPECT_EQ(out, "");
+    TMemMesgItems items;
+    LoadMailbox(items, dir / "out.mbox");
+    EXPECT_EQ(items.Count(), c.Messages);
+  }
 }
 
 }  // namespace
