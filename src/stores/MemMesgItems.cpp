@@ -7,8 +7,8 @@
 
 namespace quenby {
 
-TMemMesgItem::TMemMesgItem(TMemMesgItems* owner, std::string key, std::int32_t blockSize)
-    : TMesgItem(owner), Stream(blockSize), Key_(std::move(key)) {}
+TMemMesgItem::TMemMesgItem(TMemMesgItems* owner, std::int64_t key, std::int32_t blockSize)
+    : TMesgItem(owner), Stream(blockSize), Key_(key) {}
 
 void TMemMesgItem::LoadMessage(TMimeMessage& message, bool headersOnly) const {
   message.Parse(Stream.ToString(), headersOnly);

@@ -18,18 +18,19 @@ class TMemMesgItem : public TMesgItem {
  public:
   static constexpr std::int32_t kDefaultBlockSize = 16384;
 
-  TMemMesgItem(TMemMesgItems* owner, std::string key, std::int32_t blockSize = kDefaultBlockSize);
+  // key: a number unique in the list (a separator's offset, a counter).
+  TMemMesgItem(TMemMesgItems* owner, std::int64_t key, std::int32_t blockSize = kDefaultBlockSize);
 
   // The message text exactly as it is saved.
   TFastMemoryStream Stream;
 
-  std::string GetKey() const override { return Key_; }
+  std::string GetKey() const override { return std::to_string(Key_); }
   void LoadMessage(TMimeMessage& message, bool headersOnly) const override;
   void SaveToStream(TStream& stream) const override { Stream.SaveToStream(stream); }
   void SaveToFile(const std::string& path) const override { Stream.SaveToFile(path); }
 
  private:
-  std::string Key_;
+  std::int64_t Key_;  // a number, not its text: items are many and small
 };
 
 class TMemMesgItems : public TMesgItems {
@@ -45,10 +46,10 @@ class TMemMesgItems : public TMesgItems {
   void AddDigestParts(const TMimeMessage& digest);
 
   // A key no other item of this list has had.
-  std::string NewKey() { return std::to_string(NextKey_.fetch_add(1)); }
+  std::int64_t NewKey() { return NextKey_.fetch_add(1); }
 
  private:
-  std::atomic<std::uint64_t> NextKey_{1};
+  std::atomic<std::int64_t> NextKey_{1};
 };
 
 }  // namespace quenby

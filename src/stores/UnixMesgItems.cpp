@@ -37,7 +37,7 @@ class TMailboxLoader {
       // One block of the message's own size: memory stays close to the file's.
       const auto size = static_cast<std::int64_t>(Stored_.size());
       auto item = std::make_unique<TMemMesgItem>(
-          &Items_, std::to_string(base + span.Offset),
+          &Items_, base + span.Offset,
           static_cast<std::int32_t>(std::min<std::int64_t>(size, INT32_MAX)));
       item->Stream.WriteBuffer(Stored_.data(), size);
       item->Stream.ShrinkToFit();
