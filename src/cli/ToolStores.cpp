@@ -1,5 +1,6 @@
 #include "cli/ToolStores.h"
 
+#include "cli/MboxToolStore.h"
 #include "cli/OeToolStore.h"
 #include "platform/Errors.h"
 #include "platform/LegacyCodePage.h"
@@ -13,6 +14,7 @@ namespace {
 
 const TToolStoreKind kKinds[] = {
     {"Outlook Express", AcceptsOeStore, OpenOeStore, ReportOeStore},
+    {"Unix mailbox", AcceptsMailbox, OpenMailbox},
 };
 
 // The tool runs with the program's defaults unless the line says otherwise;
