@@ -5,7 +5,10 @@ namespace quenby {
 const TExplorerStores& BuiltInExplorerStores() {
   static const TExplorerStores stores = {
       {ekOutlook, MakeOeExplorerStore},
+      {ekEudora, MakeMboxExplorerStore},
+      {ekUnixBox, MakeMboxExplorerStore},
       {ekEmlFiles, MakeEmlExplorerStore},
+      {ekVirtual, MakeMemExplorerStore},
   };
   return stores;
 }

@@ -11,5 +11,9 @@ namespace quenby {
 std::unique_ptr<TExplorerStore> MakeOeExplorerStore();
 // A folder of message files beside the directory tree.
 std::unique_ptr<TExplorerStore> MakeEmlExplorerStore();
+// A Unix or Eudora mailbox file.
+std::unique_ptr<TExplorerStore> MakeMboxExplorerStore();
+// Messages held in memory: dropped, pasted, or split out of a digest.
+std::unique_ptr<TExplorerStore> MakeMemExplorerStore();
 
 }  // namespace quenby

@@ -26,7 +26,8 @@
 #include "settings/IniFiler.h"
 #include "settings/LanguageKeys.h"
 #include "settings/Options.h"
-#include "text/Subjects.h"
+#include "stores/DigestParser.h"
+#include "stores/UnixMesgItems.h"
 
 namespace quenby {
 
@@ -376,7 +377,7 @@ void TTriForm::OpenItem(TMesgItem* item) {
   bool digest;
   {
     TReadLock read(Items()->Lock());
-    digest = IsDigestSubject(item->Subject);
+    digest = IsDigestSubjectText(item->Subject);
   }
   // Other messages open in the message window, which comes later.
   if (!digest) return;
@@ -398,7 +399,7 @@ void TTriForm::ExportToMailbox() {
   MailboxFolder_ = QFileInfo(chosen).absolutePath();
   // A list still loading would export only what has arrived so far.
   if (Loading()) {
-    ShowError(ToQString(LangText(lang::mesg_expl::ExportWhileLoading)));
+    ShowError(ToQString(LangText(lang::error::ExportWhileLoading)));
     return;
   }
   const std::string path = MailboxExportName(chosen).toStdString();
@@ -499,6 +500,9 @@ TExplorerContext BuiltInExplorerContext(TOptions* options, IStoreDialogs* dialog
   context.Options = options;
   context.Stores = &BuiltInExplorerStores();
   context.Dialogs = dialogs;
+  context.WriteMailbox = [](const TMesgItems& items, const std::string& path) {
+    WriteMailbox(items, path);
+  };
   return context;
 }
 

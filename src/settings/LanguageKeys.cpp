@@ -55,7 +55,6 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     para_copier::OptionsFolderTitle,
     startup::NoStoreWindow,
     mesg_expl::StatusBar,
-    mesg_expl::ExportWhileLoading,
     mesg_expl_type::Title,
     mesg_expl_type::Label,
     Numbered(mesg_expl_type::kSection, 1),

@@ -70,7 +70,6 @@ inline constexpr TLangKey NoStoreWindow = Named(u"Startup", u"NoStoreWindow");
 
 namespace mesg_expl {
 inline constexpr TLangKey StatusBar = Named(u"MesgExpl", u"StatusBar");
-inline constexpr TLangKey ExportWhileLoading = Named(u"MesgExpl", u"ExportWhileLoading");
 }  // namespace mesg_expl
 
 namespace mesg_expl_type {

@@ -32,7 +32,10 @@ class TNoDialogs : public IStoreDialogs {
     ++Asked;
     return {};
   }
-  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+  QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+    return Save;
+  }
+  QString Save;
   int Asked = 0;
 };
 
@@ -158,6 +161,42 @@ TEST_F(TriFormStoresTest, MessageFilesFolderFollowsTheTree) {
   auto* copy = qobject_cast<TTriForm*>(window->NewWindow());
   EXPECT_EQ(copy->Location(), window->Location());
   EXPECT_TRUE(test::WaitFor([&] { return copy->MesgList()->Count() == 2; }));
+}
+
+TEST_F(TriFormStoresTest, MailboxExportsAndReadsBackTheSameMessages) {
+  TTriForm* window = Open(QUENBY_SOURCE_DIR "/samples/mbox/rlug.mbox");
+  EXPECT_EQ(window->MesgExplKind(), ekUnixBox);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quenby Mailer 1: rlug.mbox"));
+  ASSERT_EQ(window->Items()->Count(), 5);
+  ShowsFirstAndLast(window);
+
+  Dialogs_.Save = QString::fromStdString(Dir_ / "copy");
+  window->ExportToMailbox();
+  EXPECT_TRUE(Shown_.isEmpty()) << Shown_.join(u'\n').toStdString();
+  TTriForm* copy = Open(Dir_ / "copy.mbox");
+  ASSERT_EQ(copy->Items()->Count(), window->Items()->Count());
+  for (int row = 0; row < copy->Items()->Count(); ++row)
+    EXPECT_EQ(SubjectOfRow(copy, row), SubjectOfRow(window, row)) << row;
+
+  // A failure names the file and leaves nothing claimed as written.
+  Dialogs_.Save = QString::fromStdString(Dir_ / "missing/x.mbx");
+  window->ExportToMailbox();
+  ASSERT_EQ(Shown_.size(), 1);
+  EXPECT_TRUE(Shown_[0].contains(QString::fromStdString(Dir_ / "missing/x.mbx")))
+      << Shown_[0].toStdString();
+}
+
+TEST_F(TriFormStoresTest, DigestOpensInAVirtualWindowOfItsMessages) {
+  TTriForm* window = Open(QUENBY_SOURCE_DIR "/samples/digest");
+  ASSERT_EQ(window->Items()->Count(), 1);
+  window->OpenItem(window->Items()->ItemAt(0));
+  ASSERT_EQ(Manager_->TaskWindows().size(), 2u);
+  auto* parts = qobject_cast<TTriForm*>(Manager_->TaskWindows().back());
+  ASSERT_NE(parts, nullptr);
+  EXPECT_EQ(parts->MesgExplKind(), ekVirtual);
+  ASSERT_TRUE(test::WaitFor([&] { return parts->MesgList()->Count() > 1; }));
+  EXPECT_EQ(parts->windowTitle(), QStringLiteral("Quenby Mailer 2: Messages in memory"));
+  ShowsFirstAndLast(parts);
 }
 
 TEST_F(TriFormStoresTest, PictureOfTheStoreIsWrittenAndNotBlank) {

@@ -245,7 +245,7 @@ TEST_F(TriFormTest, ExportWritesTheWholeListOrSaysWhyNot) {
   item->trigger();
   EXPECT_EQ(written.size(), 1u);
   ASSERT_EQ(Shown_.size(), 1);
-  EXPECT_TRUE(Shown_[0].contains(QStringLiteral("still loading")));
+  EXPECT_TRUE(Shown_[0].contains(QStringLiteral("still being read")));
   LastStore_->LoadingNow = false;
 
   // A failure is shown with the file it concerns.
