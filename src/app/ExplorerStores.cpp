@@ -4,10 +4,8 @@ namespace quenby {
 
 const TExplorerStores& BuiltInExplorerStores() {
   static const TExplorerStores stores = {
-      {ekOutlook, MakeOeExplorerStore},
-      {ekEudora, MakeMboxExplorerStore},
-      {ekUnixBox, MakeMboxExplorerStore},
-      {ekEmlFiles, MakeEmlExplorerStore},
+      {ekOutlook, MakeOeExplorerStore},   {ekEudora, MakeMboxExplorerStore},
+      {ekUnixBox, MakeMboxExplorerStore}, {ekEmlFiles, MakeEmlExplorerStore},
       {ekVirtual, MakeMemExplorerStore},
   };
   return stores;
