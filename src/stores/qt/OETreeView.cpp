@@ -128,8 +128,8 @@ void TOETreeView::SetFolderId(std::int32_t id) {
   if (id <= 0) return;
   PendingFolderId_ = id;
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
-    auto* node = static_cast<TOeNode*>(*it);
-    if (node->Info().FolderId == id) return SelectNode(node);
+    auto* node = dynamic_cast<TOeNode*>(*it);
+    if (node && node->Info().FolderId == id) return SelectNode(node);
   }
 }
 
