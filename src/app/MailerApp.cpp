@@ -11,6 +11,7 @@
 #include "controls/QtOptionsDialogs.h"
 #include "platform/Errors.h"
 #include "platform/Version.h"
+#include "settings/AtcDictionary.h"
 #include "settings/GlobStrings.h"
 #include "settings/IniRegistry.h"
 #include "settings/LanguageKeys.h"
@@ -123,6 +124,8 @@ int RunMailer(int argc, char** argv) {
     factories.StoreRoot = [&registry] { return FindStoreRoot(registry); };
     auto options = std::make_unique<TOptions>(registry, dialogs, std::move(factories));
     if (!options->LocateOptionsFolder(args.OptionsDir)) return 0;
+    // Without its dictionary the program still runs: the filter finds nothing.
+    GuardedFileCall(options->DictionaryFile(), [&] { PrepareAtcDictionary(*options); });
 
     instance.Listen();
     auto manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());

@@ -26,6 +26,12 @@ QString MenuText(QString text) {
   return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+void BringToFront(QWidget* window) {
+  if (window->isMinimized()) window->showNormal();
+  window->raise();
+  window->activateWindow();
+}
+
 }  // namespace
 
 std::string TaskFormSection(int number) {
@@ -97,9 +103,7 @@ void TManagerForm::RebuildWindowMenu(TTaskForm* window) {
       if (!target ||
           std::find(TaskWindows_.begin(), TaskWindows_.end(), target) == TaskWindows_.end())
         return;
-      if (target->isMinimized()) target->showNormal();
-      target->raise();
-      target->activateWindow();
+      BringToFront(target);
     });
     items.append(item);
   }
@@ -271,18 +275,16 @@ TTaskForm* TManagerForm::LastActiveWindow() const {
 }
 
 void TManagerForm::ActivateInstance() {
-  TTaskForm* window = LastActiveWindow();
-  if (!window) return;
-  if (window->isMinimized()) window->showNormal();
-  window->raise();
-  window->activateWindow();
+  if (TTaskForm* window = LastActiveWindow()) BringToFront(window);
 }
 
 void TManagerForm::FocusChanged(QWidget* /*old*/, QWidget* now) {
   if (!now) return;
-  if (auto* window = qobject_cast<TTaskForm*>(now->window()))
-    if (std::find(TaskWindows_.begin(), TaskWindows_.end(), window) != TaskWindows_.end())
-      LastActive_ = window;
+  auto* window = qobject_cast<TTaskForm*>(now->window());
+  if (!window || std::find(TaskWindows_.begin(), TaskWindows_.end(), window) == TaskWindows_.end())
+    return;
+  LastActive_ = window;
+  if (QApplication::activeWindow() == window) window->ActiveControlChanged(now);
 }
 
 }  // namespace quenby

@@ -8,6 +8,9 @@
 #include <QString>
 #include <string>
 
+class QStatusBar;
+class QToolBar;
+
 namespace quenby {
 
 class TIniFiler;
@@ -36,15 +39,42 @@ class TTaskForm : public QMainWindow {
   virtual void DefineIniProperties(TIniFiler& /*filer*/, bool /*reading*/) {}
 
   // Connects the menu items the window has by name (mSaveWindowsAndExit,
-  // mExit, mFont); derived windows call it once their menus exist.
+  // mExit, mFont) and sets up its bars; derived windows call it once their
+  // menus and bars exist.
   void ConnectMenus();
   void ChooseFont();
 
+  // The bars a derived window names "ToolBar" and "StatusBar"; the flags
+  // stand also while a window has no such bar.
+  bool ShowToolbar() const { return ShowToolbar_; }
+  void SetShowToolbar(bool show);
+  bool ShowStatusBar() const { return ShowStatusBar_; }
+  void SetShowStatusBar(bool show);
+
+  // The focused control inside this window, while it is the active one,
+  // changed.
+  virtual void ActiveControlChanged(QWidget* /*control*/) {}
+
  protected:
+  // Refreshes the status texts; posted to the window when its status bar
+  // is shown or hidden.
+  virtual void UpdateStatus() {}
+
+  bool event(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  QToolBar* ToolBar() const;
+  QStatusBar* StatusBar() const;
+  void FitStatusBar();
+
   TManagerForm& Manager_;
+  bool ShowToolbar_ = false;
+  bool ShowStatusBar_ = true;
 };
+
+// The status bar's height for a font of the given point size.
+int StatusBarHeight(int fontPointSize);
 
 }  // namespace quenby

@@ -1,10 +1,12 @@
 #include "controls/IndexListView.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QToolTip>
 #include <algorithm>
@@ -70,7 +72,10 @@ void TIndexListView::SetItemCount(std::int32_t count) {
 
 std::int32_t TIndexListView::ItemIndex() const {
   const QModelIndex current = currentIndex();
-  if (current.isValid()) return current.row();
+  return current.isValid() ? current.row() : FirstSelected();
+}
+
+std::int32_t TIndexListView::FirstSelected() const {
   std::int32_t first = -1;
   for (const QItemSelectionRange& range : selectionModel()->selection())
     if (first < 0 || range.top() < first) first = range.top();
@@ -90,6 +95,22 @@ void TIndexListView::SetItemIndex(std::int32_t i) {
       index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   scrollTo(index);
   RedrawRows(i, i);
+}
+
+void TIndexListView::keyPressEvent(QKeyEvent* event) {
+  // The menu key opens the context menu at the middle of the first selected
+  // row's label, the way a mouse click there would.
+  const std::int32_t row = FirstSelected();
+  if (event->key() == Qt::Key_Menu && row >= 0) {
+    const QModelIndex label = Model_->index(row, 0);
+    scrollTo(label);
+    const QPoint at = visualRect(label).center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(viewport(), &menu);
+    event->accept();
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }
 
 std::int32_t TIndexListView::SelCount() const {

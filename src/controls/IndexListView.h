@@ -39,6 +39,7 @@ class TIndexListView : public QTableView {
   // Clears the selection; selects, focuses and shows row i when i >= 0.
   void SetItemIndex(std::int32_t i);
   std::int32_t SelCount() const;
+  std::int32_t FirstSelected() const;  // -1 when nothing is selected
   bool IsSelected(std::int32_t row) const;
   void ClearSelection();
   void SelectAll();
@@ -82,6 +83,7 @@ class TIndexListView : public QTableView {
   void customEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void keyboardSearch(const QString& search) override;
 
   TIndexListModel* Model() const { return Model_; }

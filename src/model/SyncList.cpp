@@ -64,6 +64,11 @@ void TSyncList::Move(std::int32_t from, std::int32_t to) {
     std::rotate(first + to, first + from, first + from + 1);
 }
 
+void TSyncList::StableSortRaw(const std::function<bool(const TObject*, const TObject*)>& less) {
+  TWriteLock write(Lock());
+  std::stable_sort(List_.begin(), List_.end(), less);
+}
+
 std::int32_t TSyncList::Remove(TObject* p) {
   TWriteLock write(Lock());
   const std::int32_t i = IndexOf(p);
@@ -181,12 +186,11 @@ void TSyncObjList::Changed() {
 }
 
 void TSyncObjList::Sort() {
-  // The whole sort holds the write lock: a writer slipping in between two
-  // moves would break the order.
-  TWriteLock write(Lock());
-  const std::int32_t n = RawCount();
-  const auto compare = [this](std::int32_t a, std::int32_t b) { return CompareIndexes(a, b); };
-  for (std::int32_t i = 1; i < n; ++i) Move(i, InsertPosition(i, compare));
+  // A merge sort: insertion by moves costs a quadratic number of element
+  // moves, minutes for a million items.
+  StableSortRaw([this](const TObject* a, const TObject* b) {
+    return CompareItems(static_cast<const TSyncItem*>(a), static_cast<const TSyncItem*>(b)) < 0;
+  });
 }
 
 int TSyncObjList::CompareIndexes(std::int32_t i, std::int32_t j) const {

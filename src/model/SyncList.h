@@ -62,6 +62,8 @@ class TSyncList {
   // lock. The default frees a deleted element.
   virtual void Notify(TObject* p, TListNotification action);
   void CheckIndex(std::int32_t i) const;
+  // Stable, under the write lock; less must not touch the list.
+  void StableSortRaw(const std::function<bool(const TObject*, const TObject*)>& less);
 
   std::shared_ptr<TSyncLocks> Locks_;
 
@@ -124,6 +126,7 @@ class TSyncObjList : public TSyncList {
   bool IsUpdating() const;
 
   virtual void Changed();
+  // Stable, by CompareItems, in n log n comparisons.
   virtual void Sort();
   virtual int CompareIndexes(std::int32_t i, std::int32_t j) const;
   virtual int CompareItems(const TSyncItem* a, const TSyncItem* b) const;

@@ -55,4 +55,23 @@ std::string LegacyToUtf8(std::string_view bytes) {
   return out;
 }
 
+bool Utf8ToLegacy(std::string_view text, std::string& out) {
+  const std::string codePage = LegacyCodePage();
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* converter = ucnv_open(codePage.c_str(), &status);
+  if (U_FAILURE(status)) return false;
+  // Stop at the first character the page cannot hold instead of writing a
+  // substitute.
+  ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+  out.resize(static_cast<std::size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(wide.length(), 1)));
+  const int32_t length = ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()),
+                                         wide.getBuffer(), wide.length(), &status);
+  ucnv_close(converter);
+  if (U_FAILURE(status)) return false;
+  out.resize(static_cast<std::size_t>(length));
+  return true;
+}
+
 }  // namespace quenby

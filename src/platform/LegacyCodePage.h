@@ -15,5 +15,8 @@ void SetLegacyCodePage(std::string name);  // empty: back to the environment's c
 
 // Bytes in the legacy code page to UTF-8; unmappable bytes become "?".
 std::string LegacyToUtf8(std::string_view bytes);
+// UTF-8 text in the legacy code page; false when a character has no byte
+// there (out is then unspecified).
+bool Utf8ToLegacy(std::string_view text, std::string& out);
 
 }  // namespace quenby

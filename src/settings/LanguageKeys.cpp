@@ -53,6 +53,20 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     Numbered(kShellError, 12),
     para_copier::OptionsFolderTitle,
     startup::NoStoreWindow,
+    mesg_fields::Subject,
+    mesg_fields::FromRealName,
+    mesg_fields::FromEMail,
+    mesg_fields::ToRealName,
+    mesg_fields::ToEmail,
+    mesg_fields::DateSent,
+    mesg_fields::DateReceived,
+    mesg_fields::Size,
+    mesg_fields::Priority,
+    mesg_fields::Attachment,
+    mesg_fields::Seen,
+    mesg_fields::Draft,
+    mesg_fields::Answered,
+    mesg_fields::Flagged,
 });
 
 }  // namespace

@@ -63,6 +63,24 @@ namespace startup {
 inline constexpr TLangKey NoStoreWindow = Named(u"Startup", u"NoStoreWindow");
 }  // namespace startup
 
+namespace mesg_fields {
+inline constexpr std::u16string_view kSection = u"MesgFields";
+inline constexpr TLangKey Subject = Named(kSection, u"Subject");
+inline constexpr TLangKey FromRealName = Named(kSection, u"FromRealName");
+inline constexpr TLangKey FromEMail = Named(kSection, u"FromEMail");
+inline constexpr TLangKey ToRealName = Named(kSection, u"ToRealName");
+inline constexpr TLangKey ToEmail = Named(kSection, u"ToEmail");
+inline constexpr TLangKey DateSent = Named(kSection, u"DateSent");
+inline constexpr TLangKey DateReceived = Named(kSection, u"DateReceived");
+inline constexpr TLangKey Size = Named(kSection, u"Size");
+inline constexpr TLangKey Priority = Named(kSection, u"Priority");
+inline constexpr TLangKey Attachment = Named(kSection, u"Attachment");
+inline constexpr TLangKey Seen = Named(kSection, u"Seen");
+inline constexpr TLangKey Draft = Named(kSection, u"Draft");
+inline constexpr TLangKey Answered = Named(kSection, u"Answered");
+inline constexpr TLangKey Flagged = Named(kSection, u"Flagged");
+}  // namespace mesg_fields
+
 // Every key above, the six stream error texts and the shell error texts.
 std::span<const TLangKey> AllLanguageKeys();
 

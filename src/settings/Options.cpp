@@ -9,6 +9,7 @@
 #include "settings/GlobStrings.h"
 #include "settings/IniFiler.h"
 #include "settings/LanguageKeys.h"
+#include "settings/ShippedFiles.h"
 
 namespace quenby {
 
@@ -204,7 +205,7 @@ bool TOptions::LocateOptionsFolder(const std::string& explicitDir) {
 }
 
 std::string TOptions::DictionaryFile() const {
-  return ParentFolder(OptionsFile()) + "atcdict.txt";
+  return ParentFolder(OptionsFile()) + std::string(kAtcDictionaryFileName);
 }
 
 void TOptions::ReadOptions() {

@@ -18,5 +18,6 @@ std::vector<std::string> ShippedFileCandidates(std::string_view name);
 std::string FindShippedFile(std::string_view name);
 
 inline constexpr std::string_view kLanguageFileName = "english.ini";
+inline constexpr std::string_view kAtcDictionaryFileName = "atcdict.txt";
 
 }  // namespace quenby

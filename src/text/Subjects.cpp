@@ -1,13 +1,12 @@
 #include "text/Subjects.h"
 
-#include <unicode/ucol.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
 #include <limits>
-#include <memory>
 #include <vector>
 
+#include "text/Collation.h"
 #include "text/HeaderLines.h"
 
 namespace quenby {
@@ -35,22 +34,6 @@ std::u16string TrimLeft(std::u16string text) {
   std::size_t begin = 0;
   while (begin < text.size() && text[begin] <= u' ') ++begin;
   return text.substr(begin);
-}
-
-struct TCloseCollator {
-  void operator()(UCollator* collator) const { ucol_close(collator); }
-};
-
-// The user's collation; one collator per thread, as ICU's are not shared.
-int Collate(std::u16string_view a, std::u16string_view b) {
-  thread_local const std::unique_ptr<UCollator, TCloseCollator> collator = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UCollator, TCloseCollator> opened(ucol_open(nullptr, &status));
-    return U_FAILURE(status) ? nullptr : std::move(opened);
-  }();
-  if (!collator) return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
-  return ucol_strcoll(collator.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
-                      static_cast<int32_t>(b.size()));
 }
 
 template <class T>
@@ -122,17 +105,38 @@ std::u16string LowerWide(std::u16string_view text) {
 int CompareSubjects(std::u16string_view a, std::u16string_view b) {
   const std::u16string lowerA = LowerWide(a);
   const std::u16string lowerB = LowerWide(b);
-  const int whole = Collate(lowerA, lowerB);
+  const int whole = CollateWide(lowerA, lowerB);
   if (whole == 0 || lowerA.empty() || lowerB.empty()) return whole;
   std::int32_t repliesA = 0, repliesB = 0;
   std::int64_t numberA = 0, numberB = 0;
   std::u16string restA, restB;
   StripSubject(lowerA, repliesA, numberA, restA);
   StripSubject(lowerB, repliesB, numberB, restB);
-  if (const int rest = Collate(restA, restB); rest != 0) return rest;
+  if (const int rest = CollateWide(restA, restB); rest != 0) return rest;
   // Three-way: a difference of two 32-bit numbers would overflow.
   if (numberA != numberB) return ThreeWay(numberA, numberB);
   return ThreeWay(repliesA, repliesB);
+}
+
+TSubjectKey MakeSubjectKey(std::u16string_view subject) {
+  TSubjectKey key;
+  const std::u16string lower = LowerWide(subject);
+  key.Empty = lower.empty();
+  key.Whole = CollationKey(lower);
+  if (key.Empty) return key;
+  std::u16string rest;
+  StripSubject(lower, key.Replies, key.Number, rest);
+  key.Rest = CollationKey(rest);
+  return key;
+}
+
+// CompareSubjects step by step, with the two collations read off the keys.
+int CompareSubjectKeys(const TSubjectKey& a, const TSubjectKey& b) {
+  const int whole = ThreeWay(a.Whole.compare(b.Whole), 0);
+  if (whole == 0 || a.Empty || b.Empty) return whole;
+  if (const int rest = ThreeWay(a.Rest.compare(b.Rest), 0); rest != 0) return rest;
+  if (a.Number != b.Number) return ThreeWay(a.Number, b.Number);
+  return ThreeWay(a.Replies, b.Replies);
 }
 
 bool SameSubjects(std::u16string_view a, std::u16string_view b) {

@@ -23,6 +23,20 @@ void StripSubject(std::u16string_view subject, std::int32_t& replies, std::int64
 // order by number, then by reply count. Negative, zero or positive.
 int CompareSubjects(std::u16string_view a, std::u16string_view b);
 
+// CompareSubjects with its work done once per subject: the collation keys
+// of the lower-cased subject and of its stripped rest. Comparing two keys
+// gives the sign CompareSubjects gives for their subjects, at the cost of
+// two byte comparisons.
+struct TSubjectKey {
+  std::string Whole;  // collation keys; bytes compare as unsigned
+  std::string Rest;
+  std::int64_t Number = 0;
+  std::int32_t Replies = 0;
+  bool Empty = true;
+};
+TSubjectKey MakeSubjectKey(std::u16string_view subject);
+int CompareSubjectKeys(const TSubjectKey& a, const TSubjectKey& b);
+
 // Whether two subjects name the same conversation.
 bool SameSubjects(std::u16string_view a, std::u16string_view b);
 

@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -23,14 +26,19 @@
 namespace quenby {
 namespace {
 
-// A small task window: a caption, a saved note, and a note that makes its
-// restore fail.
+// A small task window: a caption, a saved note, a note that makes its
+// restore fail, its bars and a control to focus.
 class TTestForm : public TTaskForm {
  public:
   explicit TTestForm(TManagerForm& manager, QString caption = {})
       : TTaskForm(manager), Caption(caption) {
     auto* menu = menuBar()->addMenu(QStringLiteral("Window"));
     menu->setObjectName(QStringLiteral("WindowMenu"));
+    addToolBar(QStringLiteral("Tools"))->setObjectName(QStringLiteral("ToolBar"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    Edit = new QLineEdit(this);
+    setCentralWidget(Edit);
+    ConnectMenus();
   }
   std::string ClassName() const override { return "TTestForm"; }
   QString GetTaskCaption() const override { return Caption; }
@@ -45,9 +53,15 @@ class TTestForm : public TTaskForm {
     if (filer.ReadValue("Broken") == "1") throw std::runtime_error("the window's file is gone");
   }
 
+  void ActiveControlChanged(QWidget* control) override { Focused = control; }
+  void UpdateStatus() override { ++StatusUpdates; }
+
   QString Caption;
   bool Saved = true;
   bool MayClose = true;
+  QLineEdit* Edit;
+  QWidget* Focused = nullptr;
+  int StatusUpdates = 0;
 };
 
 // Closed windows are deleted later; outside exec() that needs a push.
@@ -276,6 +290,55 @@ TEST_F(ManagerFormTest, TerminationSignalSavesTheWindows) {
   // A logout cancelled after the save leaves the ordinary rules: the last
   // window to close saves again.
   EXPECT_FALSE(manager->ClosingAll());
+}
+
+TEST(StatusBarHeightTest, FollowsTheFontSize) {
+  const std::pair<int, int> cases[] = {{8, 21}, {9, 24}, {10, 26}, {12, 32}, {16, 42}};
+  for (const auto& [size, height] : cases) EXPECT_EQ(StatusBarHeight(size), height) << size;
+}
+
+TEST_F(ManagerFormTest, BarsFollowTheirFlagsAndTheFont) {
+  auto manager = NewManager();
+  auto* window = new TTestForm(*manager);
+  window->show();
+  auto* toolBar = window->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+  EXPECT_FALSE(toolBar->isVisible());
+  EXPECT_TRUE(window->statusBar()->isVisible());
+  window->SetShowToolbar(true);
+  window->SetShowStatusBar(false);
+  EXPECT_TRUE(toolBar->isVisible());
+  EXPECT_FALSE(window->statusBar()->isVisible());
+  // The status texts are refreshed once the change has been handled.
+  EXPECT_EQ(window->StatusUpdates, 0);
+  ASSERT_TRUE(test::WaitFor([&] { return window->StatusUpdates == 1; }));
+
+  manager->SetFontSize(16);
+  EXPECT_EQ(window->statusBar()->height(), 42);
+  delete window;
+}
+
+TEST_F(ManagerFormTest, WindowMenuAndFocusReachTheRightWindow) {
+  auto manager = NewManager();
+  auto* first = new TTestForm(*manager, QStringLiteral("a"));
+  auto* second = new TTestForm(*manager, QStringLiteral("b"));
+  first->show();
+  second->show();
+  first->activateWindow();
+  ASSERT_TRUE(test::WaitFor([&] { return QApplication::activeWindow() == first; }));
+
+  // Choosing the second entry of the first window's Window menu.
+  first->findChild<QMenu*>(QStringLiteral("WindowMenu"))->actions().at(1)->trigger();
+  ASSERT_TRUE(test::WaitFor([&] { return QApplication::activeWindow() == second; }));
+  EXPECT_EQ(manager->LastActiveWindow(), second);
+
+  first->Focused = nullptr;
+  second->Focused = nullptr;
+  second->Edit->clearFocus();
+  second->Edit->setFocus();
+  ASSERT_TRUE(test::WaitFor([&] { return second->Focused == second->Edit; }));
+  EXPECT_EQ(first->Focused, nullptr);
+  delete first;
+  delete second;
 }
 
 }  // namespace

@@ -231,6 +231,31 @@ TEST(VirtualListView, SelectedIndexIsTheFocusedRow) {
   EXPECT_EQ(view.ItemIndex(), 6);
 }
 
+TEST(VirtualListView, TheMenuKeyOpensTheMenuAtTheFirstSelectedLabel) {
+  TIntView view;
+  AddColumns(view, 2);
+  view.SetMultiSelect(true);
+  view.setContextMenuPolicy(Qt::CustomContextMenu);
+  std::vector<QModelIndex> menus;
+  QObject::connect(&view, &QWidget::customContextMenuRequested,
+                   [&](const QPoint& at) { menus.push_back(view.indexAt(at)); });
+  LoadOnWorker(view.Ints(), Keys(10), 10);
+  ASSERT_TRUE(WaitFor([&] { return view.Count() == 10; }));
+  QTest::keyClick(&view, Qt::Key_Menu);
+  EXPECT_TRUE(menus.empty());  // nothing selected
+
+  view.selectionModel()->select(
+      QItemSelection(view.ItemModel()->index(5, 0), view.ItemModel()->index(6, 1)),
+      QItemSelectionModel::Select);
+  view.selectionModel()->select(view.ItemModel()->index(3, 1), QItemSelectionModel::Select);
+  view.selectionModel()->setCurrentIndex(view.ItemModel()->index(8, 1),
+                                         QItemSelectionModel::NoUpdate);
+  QTest::keyClick(&view, Qt::Key_Menu);
+  ASSERT_EQ(menus.size(), 1u);
+  EXPECT_EQ(menus[0].row(), 3);
+  EXPECT_EQ(menus[0].column(), 0);
+}
+
 TEST(VirtualListView, TypingAPrefixFindsTheRow) {
   TIntView view;
   AddColumns(view, 1);

@@ -231,6 +231,9 @@ TEST_P(CompareSubjectsTest, OrdersAndMatches) {
   const int result = CompareSubjects(row.A, row.B);
   EXPECT_EQ((result > 0) - (result < 0), row.Sign);
   EXPECT_EQ(SameSubjects(row.A, row.B), row.Same);
+  // The precomputed keys order every pair as the subjects themselves.
+  const int keys = CompareSubjectKeys(MakeSubjectKey(row.A), MakeSubjectKey(row.B));
+  EXPECT_EQ((keys > 0) - (keys < 0), row.Sign);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -244,7 +247,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TCompareCase{"EmptyAgainstText", u"", u"x", -1, false},
                       TCompareCase{"TwoEmpty", u"", u"", 0, true},
                       TCompareCase{"CaseOnly", u"HELLO", u"hello", 0, true},
-                      TCompareCase{"DifferentTopics", u"apple", u"Re: banana", -1, false}),
+                      TCompareCase{"DifferentTopics", u"apple", u"Re: banana", -1, false},
+                      TCompareCase{"AccentAfterPlain", u"resume", u"r\u00e9sum\u00e9", -1, false},
+                      TCompareCase{"AccentBeforeNextLetter", u"r\u00e9sum\u00e9", u"rf", -1, false},
+                      TCompareCase{"OnlyAReply", u"Re:", u"a", -1, false},
+                      TCompareCase{"SameRestOtherSpacing", u"re:a", u"Re: a", 0, true}),
     test::ByName());
 
 TEST(MboxDateTest, EnglishNamesWhateverTheLocale) {

@@ -109,6 +109,7 @@ void TMesgItem::FillFromMessage(const TMimeMessage& message) {
   const auto from = message.From();
   const auto recipients = message.Recipients();
   std::string subject = HeaderText(message.DecodeText(message.RawSubject()));
+  TSubjectKey subjectKey = MakeSubjectKey(Utf8ToWide(subject));
   std::string fromName = from.empty() ? std::string() : HeaderText(message.DecodeName(from[0]));
   std::string toName =
       recipients.empty() ? std::string() : HeaderText(message.DecodeName(recipients[0]));
@@ -128,10 +129,23 @@ void TMesgItem::FillFromMessage(const TMimeMessage& message) {
   MsgId = std::move(msgId);
   References = message.References();
   Subject = std::move(subject);
+  SetSubjectKey(std::move(subjectKey));
   FromRealName = std::move(fromName);
   ToRealName = std::move(toName);
   if (!from.empty()) FromEMail = from[0].Address;
   if (!recipients.empty()) ToEmail = recipients[0].Address;
+}
+
+void TMesgItem::SetSubjectKey(TSubjectKey key) {
+  SubjectKey_ = std::move(key);
+  SubjectKeyHash_ = std::hash<std::string>{}(Subject);
+  SubjectKeyMade_ = true;
+}
+
+void TMesgItem::UpdateSubjectKey() {
+  TWriteLock write(Owner()->Lock());
+  if (SubjectKeyMade_ && SubjectKeyHash_ == std::hash<std::string>{}(Subject)) return;
+  SetSubjectKey(MakeSubjectKey(Utf8ToWide(Subject)));
 }
 
 std::string TMesgItem::GetFileName() const {
@@ -178,6 +192,7 @@ void TMesgItems::Clear() {
 
 void TMesgItems::Insert(std::int32_t i, TObject* p) {
   TWriteLock write(Lock());
+  static_cast<TMesgItem*>(p)->UpdateSubjectKey();
   TVirtItems::Insert(i, p);
   CountFlags(static_cast<TMesgItem*>(p)->Flags);
   if (++InsertCounter_ < kInsertBatch) return;
@@ -211,6 +226,58 @@ std::int32_t TMesgItems::Recount() {
   for (std::size_t c = 0; c < counts.size(); ++c)
     FlagCounts_[c].store(counts[c], std::memory_order_relaxed);
   return 0;
+}
+
+void TMesgItems::SetSortOrder(TMesgSortOrder order) {
+  TWriteLock write(Lock());
+  SortOrder_ = std::move(order);
+}
+
+TMesgSortOrder TMesgItems::SortOrder() const {
+  TReadLock read(Lock());
+  return SortOrder_;
+}
+
+int TMesgItems::CompareItems(const TSyncItem* a, const TSyncItem* b) const {
+  if (!a || !b) return 0;
+  const auto& x = static_cast<const TMesgItem&>(*a);
+  const auto& y = static_cast<const TMesgItem&>(*b);
+  int result = 0;
+  const auto by = [&](TMailColumnType type) {
+    if (result == 0) result = CompareByField(x, y, type);
+  };
+  switch (SortOrder_.MessageSort) {
+    case msColumns:
+      for (const TMailColumnType type : SortOrder_.Columns) by(type);
+      break;
+    case msSubject: by(mcSubject); break;
+    case msFrom:
+      by(mcFromRealName);
+      by(mcFromEmail);
+      break;
+    case msTo:
+      by(mcToRealName);
+      by(mcToEmail);
+      break;
+    case msDateSent: break;  // the tie-break alone
+    case msDateReceived: by(mcDateReceived); break;
+  }
+  by(mcDateSent);
+  return SortOrder_.InvertSort ? -result : result;
+}
+
+void TMesgItems::Sort() {
+  TWriteLock write(Lock());
+  for (std::int32_t i = 0; i < RawCount(); ++i)
+    if (auto* item = static_cast<TMesgItem*>(RawItems(i))) item->UpdateSubjectKey();
+  TVirtItems::Sort();
+}
+
+std::int32_t TMesgItems::Reposition(std::int32_t i) {
+  TWriteLock write(Lock());
+  CheckIndex(i);
+  if (auto* item = static_cast<TMesgItem*>(RawItems(i))) item->UpdateSubjectKey();
+  return TVirtItems::Reposition(i);
 }
 
 TDropTarget TMesgItems::QueryDropTarget() {

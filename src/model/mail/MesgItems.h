@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "model/VirtItems.h"
+#include "model/mail/MailColumns.h"
 #include "model/mail/MesgDrag.h"
 #include "text/MimeMessage.h"
+#include "text/Subjects.h"
 
 namespace quenby {
 
@@ -54,6 +56,13 @@ class TMesgItem : public TVirtItem {
   // are left to the store.
   void FillFromMessage(const TMimeMessage& message);
 
+  // The subject's sort key. FillFromMessage makes it; the collection makes
+  // it again, under its write lock, for an item whose Subject was set
+  // otherwise, when the item is inserted, repositioned or resorted.
+  void UpdateSubjectKey();
+  // Nil until a key was made.
+  const TSubjectKey* SubjectKey() const { return SubjectKeyMade_ ? &SubjectKey_ : nullptr; }
+
   // The name, without extension, under which the message is saved or
   // dragged out; empty for a message without subject.
   virtual std::string GetFileName() const;
@@ -64,6 +73,21 @@ class TMesgItem : public TVirtItem {
   virtual void SaveToFile(const std::string& path) const;
 
   TMesgItems* MesgOwner() const;
+
+ private:
+  void SetSubjectKey(TSubjectKey key);
+
+  TSubjectKey SubjectKey_;
+  std::size_t SubjectKeyHash_ = 0;  // of the Subject the key was made from
+  bool SubjectKeyMade_ = false;
+};
+
+// How a collection orders its items. Set on the main thread, or before a
+// load, and followed by Resort.
+struct TMesgSortOrder {
+  TMessageSort MessageSort = msSubject;
+  bool InvertSort = false;
+  std::vector<TMailColumnType> Columns;  // for msColumns, in display order
 };
 
 // Six counters: the five flags, then the items without mfSeen.
@@ -94,6 +118,14 @@ class TMesgItems : public TVirtItems {
   void Insert(std::int32_t i, TObject* p) override;
   std::int32_t Recount() override;
 
+  // Takes the write lock: loaders compare under it.
+  void SetSortOrder(TMesgSortOrder order);
+  TMesgSortOrder SortOrder() const;
+  // By the sort mode; ties by DateSent; InvertSort reverses both.
+  int CompareItems(const TSyncItem* a, const TSyncItem* b) const override;
+  void Sort() override;
+  std::int32_t Reposition(std::int32_t i) override;
+
   void ResetInsertCounter() { InsertCounter_ = 0; }
   void CountFlags(TMesgFlags flags);
   std::int32_t FlagCount(TFlagCounter counter) const {
@@ -121,6 +153,7 @@ class TMesgItems : public TVirtItems {
 
  private:
   std::int32_t InsertCounter_ = 0;  // under the write lock
+  TMesgSortOrder SortOrder_;        // written under the write lock
   // Atomic: Recount rewrites them under the read lock, which two readers
   // may hold at once.
   std::array<std::atomic<std::int32_t>, static_cast<std::size_t>(TFlagCounter::Count_)>
