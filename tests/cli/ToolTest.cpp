@@ -173,9 +173,9 @@ TEST(Tool, ListShowsTheCollectionsFields) {
   const char* const zones[] = {"UTC", "America/New_York", "Asia/Kolkata"};
   const std::string expected =
       "key\tdate\tfrom\tto\tsubject\tsize\tflags\n"
+      "2\t\t\t\tplain\t18\tF\n"
       "1\t2005-06-07T06:09:11Z\tann@example.org\tBob Ray <bob@example.org>\t"
-      "tab here back\\slash folded\t140\tAS\n"
-      "2\t\t\t\tplain\t18\tF\n";
+      "tab here back\\slash folded\t140\tAS\n";
   const std::string savedZone = std::getenv("TZ") ? std::getenv("TZ") : "";
   for (const char* zone : zones) {
     SCOPED_TRACE(zone);
@@ -187,9 +187,27 @@ TEST(Tool, ListShowsTheCollectionsFields) {
   }
   savedZone.empty() ? unsetenv("TZ") : setenv("TZ", savedZone.c_str(), 1);
   tzset();
-  EXPECT_EQ(RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size"}).Out,
-            "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140}\n"
-            "{\"subject\":\"plain\",\"size\":18}\n");
+  EXPECT_EQ(
+      RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size,seen"}).Out,
+      "{\"subject\":\"plain\",\"size\":18,\"seen\":0}\n"
+      "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140,\"seen\":1}\n");
+  // The order of the list view: by one column, inverted on request.
+  const struct {
+    std::vector<std::string> Args;
+    std::string Keys;
+  } orders[] = {
+      {{}, "key\n2\n1\n"},
+      {{"--invert"}, "key\n1\n2\n"},
+      {{"--sort", "size"}, "key\n2\n1\n"},
+      {{"--sort", "Size", "--invert"}, "key\n1\n2\n"},
+      {{"--sort", "fromemail"}, "key\n2\n1\n"},
+      {{"--sort", "seen"}, "key\n1\n2\n"},
+  };
+  for (const auto& o : orders) {
+    std::vector<std::string> args{"list", dir.Path() + "f.dbx", "--fields", "key"};
+    args.insert(args.end(), o.Args.begin(), o.Args.end());
+    EXPECT_EQ(RunQuenby(args).Out, o.Keys) << ::testing::PrintToString(o.Args);
+  }
 }
 
 TEST(Tool, ExportIntoAFileFailsWithItsPath) {
