@@ -81,7 +81,7 @@ std::optional<TMailColumnType> ColumnNamed(const std::string& name) {
 }
 
 // Dates in UTC as the tool's own; flags as 0 or 1 and the priority as its
-// number, where the list view shows icons.
+// X-Priority number, where the list view shows icons.
 TField ColumnField(const TMesgItem& item, TMailColumnType type) {
   static constexpr struct {
     TMailColumnType Type;
@@ -93,7 +93,7 @@ TField ColumnField(const TMesgItem& item, TMailColumnType type) {
                 {mcFlagged, mfFlagged}};
   if (type == mcDateSent) return TField::OfLine(UtcText(item.DateSent));
   if (type == mcDateReceived) return TField::OfLine(UtcText(item.DateReceived));
-  if (type == mcPriority) return TField::OfInteger(item.Priority);
+  if (type == mcPriority) return TField::OfInteger(item.Priority + 1);  // as X-Priority
   for (const auto& f : kFlags)
     if (f.Type == type) return TField::OfInteger((item.Flags & f.Flag) ? 1 : 0);
   return TField::OfLine(MailColumnText(item, type, ddDateAndTime));
