@@ -83,6 +83,9 @@ void TVirtItems::CheckRange(std::int32_t first, std::int32_t last) {
 
 std::int32_t TVirtItems::IndexOfKey(const std::string& key) const {
   TReadLock read(Lock());
+  // An exact match first: on Linux "A.EML" and "a.eml" are two files.
+  for (std::int32_t i = 0; i < RawCount(); ++i)
+    if (static_cast<TVirtItem*>(RawItems(i))->GetKey() == key) return i;
   for (std::int32_t i = 0; i < RawCount(); ++i)
     if (SameTextUtf8(static_cast<TVirtItem*>(RawItems(i))->GetKey(), key)) return i;
   return -1;

@@ -57,7 +57,8 @@ class TVirtItems : public TSyncObjList {
   // Called by the view after updates; the default counts Checked items.
   virtual std::int32_t Recount();
   void CheckRange(std::int32_t first, std::int32_t last);
-  // First position whose key equals key ignoring case; -1 if none.
+  // First position whose key equals key, else the first equal ignoring
+  // case; -1 if none.
   std::int32_t IndexOfKey(const std::string& key) const;
 
   std::u16string StatusText() const;

@@ -67,6 +67,7 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     mesg_fields::Draft,
     mesg_fields::Answered,
     mesg_fields::Flagged,
+    disk_type::MyComp,
 });
 
 }  // namespace

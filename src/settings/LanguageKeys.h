@@ -59,6 +59,10 @@ namespace para_copier {
 inline constexpr TLangKey OptionsFolderTitle = Numbered(u"ParaCopier", 100);
 }  // namespace para_copier
 
+namespace disk_type {
+inline constexpr TLangKey MyComp = Named(u"DiskType", u"MyComp");
+}  // namespace disk_type
+
 namespace startup {
 inline constexpr TLangKey NoStoreWindow = Named(u"Startup", u"NoStoreWindow");
 }  // namespace startup

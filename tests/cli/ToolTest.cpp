@@ -169,7 +169,8 @@ TEST(Tool, ListShowsTheCollectionsFields) {
     b.AddMessage(2, "Subject: plain\r\n\r\n", 0x20, 0);
     b.Finish();
   }
-  // The date is the same instant whatever the local zone.
+  // The date is the same instant whatever the local zone; the rows come in
+  // the list view's default order, by subject.
   const char* const zones[] = {"UTC", "America/New_York", "Asia/Kolkata"};
   const std::string expected =
       "key\tdate\tfrom\tto\tsubject\tsize\tflags\n"
