@@ -191,9 +191,27 @@ TEST(Tool, ListShowsTheCollectionsFields) {
   }
   savedZone.empty() ? unsetenv("TZ") : setenv("TZ", savedZone.c_str(), 1);
   tzset();
-  EXPECT_EQ(RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size"}).Out,
-            "{\"subject\":\"plain\",\"size\":18}\n"
-            "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140}\n");
+  EXPECT_EQ(
+      RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size,seen"}).Out,
+      "{\"subject\":\"plain\",\"size\":18,\"seen\":0}\n"
+      "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140,\"seen\":1}\n");
+  // The order of the list view: by one column, inverted on request.
+  const struct {
+    std::vector<std::string> Args;
+    std::string Keys;
+  } orders[] = {
+      {{}, "key\n2\n1\n"},
+      {{"--invert"}, "key\n1\n2\n"},
+      {{"--sort", "size"}, "key\n2\n1\n"},
+      {{"--sort", "Size", "--invert"}, "key\n1\n2\n"},
+      {{"--sort", "fromemail"}, "key\n2\n1\n"},
+      {{"--sort", "seen"}, "key\n1\n2\n"},
+  };
+  for (const auto& o : orders) {
+    std::vector<std::string> args{"list", dir.Path() + "f.dbx", "--fields", "key"};
+    args.insert(args.end(), o.Args.begin(), o.Args.end());
+    EXPECT_EQ(RunQuenby(args).Out, o.Keys) << ::testing::PrintToString(o.Args);
+  }
 }
 
 TEST(Tool, ExportIntoAFileFailsWithItsPath) {
