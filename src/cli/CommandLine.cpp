@@ -1,6 +1,9 @@
 #include "cli/CommandLine.h"
 
-#include <charconv>
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace quenby::cli {
 
@@ -13,18 +16,60 @@ struct TVerbName {
 };
 
 const TVerbName kVerbs[] = {
-    {"folders", TVerb::Folders, 1},
-    {"dbx-records", TVerb::DbxRecords, 1},
-    {"show", TVerb::Show, 2},
-    {"export", TVerb::Export, 1},
+    {"folders", TVerb::Folders, 1}, {"dbx-records", TVerb::DbxRecords, 1}, {"list", TVerb::List, 1},
+    {"show", TVerb::Show, 2},       {"export", TVerb::Export, 1},
 };
 
-std::int64_t ParseKey(TVerb verb, const std::string& text) {
-  std::int64_t key = -1;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), key);
-  if (error != std::errc() || end != text.data() + text.size() || key < 0)
-    throw EUsage(verb, "KEY must be a message index (a whole number), not '" + text + "'");
-  return key;
+bool OverCollection(TVerb verb) {
+  return verb == TVerb::List || verb == TVerb::Show || verb == TVerb::Export;
+}
+
+// The options that take a value, as "--name VALUE" or "--name=VALUE"; each
+// applies to the verbs it names.
+struct TValueOption {
+  std::string_view Name;
+  bool (*Applies)(TVerb);
+  std::string TCommandLine::*Target;
+};
+
+const TValueOption kValueOptions[] = {
+    {"--eml", [](TVerb v) { return v == TVerb::Export; }, &TCommandLine::EmlDir},
+    {"--folder", OverCollection, &TCommandLine::Folder},
+    {"--options", OverCollection, &TCommandLine::OptionsDir},
+    {"--legacy-codepage", OverCollection, &TCommandLine::LegacyCodePage},
+    {"--sort", [](TVerb v) { return v == TVerb::List; }, &TCommandLine::Sort},
+};
+
+std::vector<std::string> SplitFields(const std::string& text) {
+  std::vector<std::string> fields;
+  for (std::size_t from = 0; from <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', from), text.size());
+    fields.push_back(text.substr(from, comma - from));
+    from = comma + 1;
+  }
+  return fields;
+}
+
+// The name and value of a value option at args[i] (which then moves past
+// the value); nothing when args[i] is no value option of verb.
+std::optional<std::pair<std::string, std::string>> ValueOf(TVerb verb,
+                                                           const std::vector<std::string>& args,
+                                                           std::size_t& i) {
+  const std::string& arg = args[i];
+  const std::string name = arg.substr(0, arg.find('='));
+  const bool known =
+      (name == "--fields" && verb == TVerb::List) ||
+      std::any_of(std::begin(kValueOptions), std::end(kValueOptions),
+                  [&](const TValueOption& o) { return o.Name == name && o.Applies(verb); });
+  if (!known) return std::nullopt;
+  std::string value;
+  if (name.size() < arg.size()) {
+    value = arg.substr(name.size() + 1);
+  } else if (++i < args.size()) {
+    value = args[i];
+  }
+  if (value.empty()) throw EUsage(verb, name + " needs a value");
+  return std::make_pair(name, value);
 }
 
 }  // namespace
@@ -58,14 +103,19 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       line.Help = true;
     } else if (arg == "--version" && !verb) {
       line.Version = true;
-    } else if (current == TVerb::Export && (arg == "--eml" || arg.starts_with("--eml="))) {
-      if (arg == "--eml") {
-        if (++i == args.size()) throw EUsage(current, "--eml needs a folder");
-        line.EmlDir = args[i];
+    } else if (OverCollection(current) && arg == "--autorus") {
+      line.AutoRus = true;
+    } else if (current == TVerb::List && arg == "--json") {
+      line.Json = true;
+    } else if (current == TVerb::List && arg == "--invert") {
+      line.Invert = true;
+    } else if (const auto value = ValueOf(current, args, i)) {
+      if (value->first == "--fields") {
+        line.Fields = SplitFields(value->second);
       } else {
-        line.EmlDir = arg.substr(6);
+        for (const auto& o : kValueOptions)
+          if (o.Name == value->first) line.*o.Target = value->second;
       }
-      if (line.EmlDir.empty()) throw EUsage(current, "--eml needs a folder");
     } else {
       throw EUsage(current, "unknown option '" + arg + "'");
     }
@@ -76,7 +126,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     throw EUsage(verb->Verb,
                  operands.size() < verb->Operands ? "missing operand" : "too many operands");
   line.Input = operands[0];
-  if (verb->Verb == TVerb::Show) line.Key = ParseKey(verb->Verb, operands[1]);
+  if (verb->Verb == TVerb::Show) line.Key = operands[1];
   if (verb->Verb == TVerb::Export && line.EmlDir.empty())
     throw EUsage(verb->Verb, "export needs --eml DIR");
   return line;

@@ -9,15 +9,24 @@
 
 namespace quenby::cli {
 
-enum class TVerb { None, Folders, DbxRecords, Show, Export };
+enum class TVerb { None, Folders, DbxRecords, List, Show, Export };
 
 struct TCommandLine {
   TVerb Verb = TVerb::None;
   bool Help = false;     // --help: of the tool, or of Verb
   bool Version = false;  // --version
   std::string Input;     // STORE folder, folder list or FILE.dbx
-  std::int64_t Key = 0;  // show: the message's index
+  std::string Key;       // show: the message's key
   std::string EmlDir;    // export --eml DIR
+  // The verbs over a message collection (list, show, export):
+  std::string Folder;               // --folder NAME inside a store folder
+  std::string OptionsDir;           // --options DIR
+  bool AutoRus = false;             // --autorus
+  std::string LegacyCodePage;       // --legacy-codepage NAME
+  std::vector<std::string> Fields;  // list --fields a,b,c; empty: the defaults
+  bool Json = false;                // list --json
+  std::string Sort;                 // list --sort COLUMN
+  bool Invert = false;              // list --invert
 };
 
 class EUsage : public std::runtime_error {

@@ -17,16 +17,31 @@ std::string HelpText(TVerb verb) {
              "Prints the message records of a folder file: a header line, then one line\n"
              "per record, tab-separated: index (the message's key), flags, body offset,\n"
              "size, received and created time (ISO 8601, UTC; empty when unknown).\n";
+    case TVerb::List:
+      return "usage: quenby list STORE [--folder NAME] [--fields F,...] [--json]\n"
+             "                  [--sort COLUMN] [--invert] [STORE OPTIONS]\n"
+             "\n"
+             "Prints the messages of a store as the message list holds them: a header\n"
+             "line, then one line per message, tab-separated (tabs and line breaks in a\n"
+             "field become spaces). Fields: key, date (sent, ISO 8601 in UTC), from, to\n"
+             "(\"Name <address>\" or the address), subject, size, flags (A attachment,\n"
+             "R answered, F flagged, D draft, S seen). --json prints JSON lines.\n"
+             "\n"
+             "STORE is a folder file (FILE.dbx) or a store folder with --folder NAME.\n"
+             "Store options, also for show and export:\n"
+             "  --options DIR            an options folder whose settings apply\n"
+             "  --autorus                recode Russian text in unknown charsets\n"
+             "  --legacy-codepage NAME   the code page of texts without a charset\n";
     case TVerb::Show:
-      return "usage: quenby show FILE.dbx KEY\n"
+      return "usage: quenby show STORE KEY [--folder NAME] [STORE OPTIONS]\n"
              "\n"
-             "Writes the text of the message whose index is KEY, byte for byte, to\n"
-             "standard output.\n";
+             "Writes the text of the message whose key is KEY (the key field of quenby\n"
+             "list), byte for byte, to standard output.\n";
     case TVerb::Export:
-      return "usage: quenby export FILE.dbx --eml DIR\n"
+      return "usage: quenby export STORE --eml DIR [--folder NAME] [STORE OPTIONS]\n"
              "\n"
-             "Writes every message of a folder file into DIR (created if missing) as\n"
-             "INDEX.eml; a second message with the same index gets INDEX-2.eml.\n";
+             "Writes every message of the store into DIR (created if missing) as an\n"
+             ".eml file named after its subject and key; repeated names get a number.\n";
     case TVerb::None: break;
   }
   return "usage: quenby VERB [OPTIONS] ARGS\n"
@@ -36,8 +51,9 @@ std::string HelpText(TVerb verb) {
          "Verbs:\n"
          "  folders STORE              the folder tree of an Outlook Express store\n"
          "  dbx-records FILE.dbx       the raw message records of a folder file\n"
-         "  show FILE.dbx KEY          one message's text\n"
-         "  export FILE.dbx --eml DIR  every message as an .eml file\n"
+         "  list STORE                 the messages of a store\n"
+         "  show STORE KEY             one message's text\n"
+         "  export STORE --eml DIR     every message as an .eml file\n"
          "\n"
          "Options:\n"
          "  --help       this text, or a verb's (quenby VERB --help)\n"

@@ -20,6 +20,31 @@ void PutEscaped(std::ostream& out, std::string_view text) {
   }
 }
 
+void PutLine(std::ostream& out, std::string_view text) {
+  for (const char c : text) out << (c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
+}
+
+void PutJsonString(std::ostream& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out << '"';
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out << "\\\""; break;
+      case '\\': out << "\\\\"; break;
+      case '\n': out << "\\n"; break;
+      case '\r': out << "\\r"; break;
+      case '\t': out << "\\t"; break;
+      default:
+        if (u < 0x20)
+          out << "\\u00" << kHex[u >> 4] << kHex[u & 15];
+        else
+          out << c;
+    }
+  }
+  out << '"';
+}
+
 }  // namespace
 
 std::string TPrinter::FormatFileTime(std::uint64_t fileTime) {
@@ -35,7 +60,8 @@ std::string TPrinter::FormatFileTime(std::uint64_t fileTime) {
 }
 
 void TPrinter::Table(const std::vector<std::string>& columns, bool header) {
-  if (!header) return;
+  Columns_ = columns;
+  if (!header || Json_) return;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i) Out_ << '\t';
     PutEscaped(Out_, columns[i]);
@@ -43,12 +69,37 @@ void TPrinter::Table(const std::vector<std::string>& columns, bool header) {
   Out_ << '\n';
 }
 
+void TPrinter::JsonRow(const std::vector<TField>& fields) {
+  Out_ << '{';
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i) Out_ << ',';
+    PutJsonString(Out_, i < Columns_.size() ? Columns_[i] : std::to_string(i));
+    Out_ << ':';
+    const TField& f = fields[i];
+    switch (f.Kind) {
+      case TField::TKind::Text:
+      case TField::TKind::Line: PutJsonString(Out_, f.Text); break;
+      case TField::TKind::Integer:
+      case TField::TKind::Flags: Out_ << f.Number; break;
+      case TField::TKind::FileTime:
+        if (const std::string time = FormatFileTime(f.Time); !time.empty())
+          PutJsonString(Out_, time);
+        else
+          Out_ << "null";
+        break;
+    }
+  }
+  Out_ << "}\n";
+}
+
 void TPrinter::Row(const std::vector<TField>& fields) {
+  if (Json_) return JsonRow(fields);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i) Out_ << '\t';
     const TField& f = fields[i];
     switch (f.Kind) {
       case TField::TKind::Text: PutEscaped(Out_, f.Text); break;
+      case TField::TKind::Line: PutLine(Out_, f.Text); break;
       case TField::TKind::Integer: Out_ << f.Number; break;
       case TField::TKind::Flags:
         Out_ << "0x" << std::hex << std::uppercase << f.Number << std::dec << std::nouppercase;

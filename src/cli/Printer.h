@@ -13,13 +13,15 @@
 namespace quenby::cli {
 
 struct TField {
-  enum class TKind { Text, Integer, Flags, FileTime };
+  // Line: text whose tabs and line ends become spaces, nothing escaped.
+  enum class TKind { Text, Line, Integer, Flags, FileTime };
   TKind Kind;
   std::string Text;  // UTF-8
   std::int64_t Number = 0;
   std::uint64_t Time = 0;  // FILETIME; 0 = unknown
 
   static TField OfText(std::string text) { return {TKind::Text, std::move(text)}; }
+  static TField OfLine(std::string text) { return {TKind::Line, std::move(text)}; }
   static TField OfInteger(std::int64_t n) { return {TKind::Integer, {}, n}; }
   static TField OfFlags(std::uint32_t flags) { return {TKind::Flags, {}, flags}; }
   static TField OfFileTime(std::uint64_t t) { return {TKind::FileTime, {}, 0, t}; }
@@ -29,7 +31,10 @@ class TPrinter {
  public:
   TPrinter(std::ostream& out, std::ostream& err) : Out_(out), Err_(err) {}
 
-  // Starts a table; the header line is printed when header is true.
+  // Rows as JSON objects, one a line, keyed by the table's column names.
+  void SetJson(bool json) { Json_ = json; }
+  // Starts a table; the header line is printed when header is true (never
+  // in JSON).
   void Table(const std::vector<std::string>& columns, bool header);
   void Row(const std::vector<TField>& fields);
   void Bytes(std::string_view data);  // verbatim, e.g. a message's text
@@ -41,8 +46,12 @@ class TPrinter {
   static std::string FormatFileTime(std::uint64_t fileTime);
 
  private:
+  void JsonRow(const std::vector<TField>& fields);
+
   std::ostream& Out_;
   std::ostream& Err_;
+  bool Json_ = false;
+  std::vector<std::string> Columns_;
 };
 
 }  // namespace quenby::cli

@@ -1,4 +1,4 @@
-#include "cli/DbxSession.h"
+#include "cli/ToolStores.h"
 #include "cli/Verbs.h"
 #include "model/FastMemoryStream.h"
 #include "platform/Errors.h"
@@ -6,21 +6,14 @@
 namespace quenby::cli {
 
 int RunShow(const TCommandLine& line, TPrinter& printer) {
-  TOEFile file;
-  OpenDbx(file, line.Input, TDbxFileType::Messages);
-  // The first record with the index, in tree order.
-  std::unique_ptr<Toe5_MessageInfo> found;
-  file.OnMessage = [&](std::unique_ptr<Toe5_MessageInfo> m) {
-    if (!found && m->MessageIndex == line.Key) found = std::move(m);
-  };
-  file.ReadTree();
-  ReportProblems(file, line.Input, printer);
-  if (!found)
-    throw EStreamError(TStreamErrorKind::Stream, line.Input,
-                       "no message with index " + std::to_string(line.Key));
+  TToolStore store = OpenToolStore(line, printer);
+  const auto& items = store.Items;
+  const TMesgItem* item = items->ItemAt(items->IndexOfKey(line.Key));
+  if (!item)
+    throw EStreamError(TStreamErrorKind::Stream, line.Input, "no message with key " + line.Key);
   TFastMemoryStream text;
-  file.ReadMessage(found->BodyOffset, &text);
-  ReportProblems(file, line.Input, printer);
+  item->SaveToStream(text);
+  store.Report(line, printer);
   for (std::size_t i = 0; i < text.BlockCount(); ++i) {
     const std::int64_t start = std::int64_t(i) * text.BlockSize();
     const std::int64_t length = std::min<std::int64_t>(text.BlockSize(), text.Size() - start);

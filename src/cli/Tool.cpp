@@ -23,6 +23,7 @@ int Execute(const TCommandLine& line, TPrinter& printer) {
   switch (line.Verb) {
     case TVerb::Folders: return RunFolders(line, printer);
     case TVerb::DbxRecords: return RunDbxRecords(line, printer);
+    case TVerb::List: return RunList(line, printer);
     case TVerb::Show: return RunShow(line, printer);
     case TVerb::Export: return RunExport(line, printer);
     case TVerb::None: break;

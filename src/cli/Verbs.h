@@ -9,6 +9,7 @@ namespace quenby::cli {
 
 int RunFolders(const TCommandLine& line, TPrinter& printer);
 int RunDbxRecords(const TCommandLine& line, TPrinter& printer);
+int RunList(const TCommandLine& line, TPrinter& printer);
 int RunShow(const TCommandLine& line, TPrinter& printer);
 int RunExport(const TCommandLine& line, TPrinter& printer);
 

@@ -257,9 +257,10 @@ std::unique_ptr<Toe5_MessageInfo> TOEFile::ReadMessageInfo(std::int64_t offset) 
   return info;
 }
 
-void TOEFile::ReadMessage(std::int64_t bodyOffset, TStream* stream) {
+void TOEFile::ReadMessage(std::int64_t bodyOffset, TStream* stream, bool headersOnly) {
   if (!stream || bodyOffset <= 0 || !EnsureOpen(false) || ItemCount_ <= 0) return;
   Blocks_.clear();
+  int lineEnds = 1;  // line feeds in a row, carriage returns aside; the text begins a line
   for (std::int64_t at = bodyOffset;;) {
     if (!Blocks_.insert(at).second) {
       Problem(at, "text block chain comes back to a block already read");
@@ -283,7 +284,20 @@ void TOEFile::ReadMessage(std::int64_t bodyOffset, TStream* stream) {
       Problem(at, "text block cut short by the end of the file");
       return;
     }
-    stream->WriteBuffer(block.data() + kBlockHeaderSize, length);
+    const std::uint8_t* data = block.data() + kBlockHeaderSize;
+    if (headersOnly) {
+      for (std::int64_t i = 0; i < length; ++i) {
+        if (data[i] == '\n')
+          ++lineEnds;
+        else if (data[i] != '\r')
+          lineEnds = 0;
+        if (lineEnds == 2) {
+          stream->WriteBuffer(data, i + 1);
+          return;
+        }
+      }
+    }
+    stream->WriteBuffer(data, length);
     const std::int64_t next = Offset32(block.data() + kBlockNextAt);
     if (next == 0) return;
     if (next < 0) {

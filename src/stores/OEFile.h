@@ -57,8 +57,9 @@ class TOEFile {
   void ReadTree();
   std::unique_ptr<Toe5_FolderInfo> ReadFolderInfo(std::int64_t offset);
   std::unique_ptr<Toe5_MessageInfo> ReadMessageInfo(std::int64_t offset);
-  // Appends the text whose first block is at bodyOffset to stream.
-  void ReadMessage(std::int64_t bodyOffset, TStream* stream);
+  // Appends the text whose first block is at bodyOffset to stream; with
+  // headersOnly, only up to and including the blank line after the headers.
+  void ReadMessage(std::int64_t bodyOffset, TStream* stream, bool headersOnly = false);
 
   bool IsFoldersFile() const noexcept { return Type_ == TDbxFileType::Folders; }
   const std::string& FileName() const noexcept { return FileName_; }

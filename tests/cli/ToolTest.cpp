@@ -51,12 +51,21 @@ const TUsageCase kUsageCases[] = {
     {"UnknownOption", {"folders", "--json", "x"}, 2, "quenby: unknown option '--json'"},
     {"MissingOperand", {"show", "x.dbx"}, 2, "quenby: missing operand"},
     {"TooManyOperands", {"dbx-records", "a", "b"}, 2, "quenby: too many operands"},
-    {"KeyNotANumber",
-     {"show", "x.dbx", "2x"},
+    {"NoKnownStoreKind",
+     {"list", "/nonexistent/notes.txt"},
+     1,
+     "quenby: The file cannot be opened: /nonexistent/notes.txt (not a store of a known kind)"},
+    {"UnknownField",
+     {"list", kInbox, "--fields", "key,colour"},
      2,
-     "quenby: KEY must be a message index (a whole number), not '2x'"},
+     "quenby: unknown field 'colour'"},
+    {"FolderOfAFolderFile",
+     {"list", kInbox, "--folder", "Inbox"},
+     2,
+     "quenby: --folder needs a store folder, not a folder file"},
+    {"JsonOnlyForList", {"show", kInbox, "2", "--json"}, 2, "quenby: unknown option '--json'"},
     {"ExportWithoutEml", {"export", "x.dbx"}, 2, "quenby: export needs --eml DIR"},
-    {"EmlWithoutFolder", {"export", "x.dbx", "--eml"}, 2, "quenby: --eml needs a folder"},
+    {"EmlWithoutFolder", {"export", "x.dbx", "--eml"}, 2, "quenby: --eml needs a value"},
     {"ToolHelp", {"--help"}, 0, ""},
     {"VerbHelp", {"show", "--help"}, 0, ""},
     {"Version", {"--version"}, 0, ""},
@@ -67,7 +76,7 @@ const TUsageCase kUsageCases[] = {
     {"NoMessageWithKey",
      {"show", kInbox, "7"},
      1,
-     "quenby: The file is damaged or of another kind: " + kInbox + " (no message with index 7)"},
+     "quenby: The file is damaged or of another kind: " + kInbox + " (no message with key 7)"},
     {"OptionsAfterDashDash", {"show", "--", kInbox, "2"}, 0, ""},
 };
 
@@ -76,11 +85,12 @@ INSTANTIATE_TEST_SUITE_P(Tool, ToolUsageTest, ::testing::ValuesIn(kUsageCases), 
 TEST(Tool, VersionAndHelpGoToStandardOutput) {
   EXPECT_EQ(RunQuenby({"--version"}).Out, "quenby " QUENBY_VERSION "\n");
   EXPECT_TRUE(
-      RunQuenby({"export", "--help"}).Out.starts_with("usage: quenby export FILE.dbx --eml DIR\n"));
+      RunQuenby({"export", "--help"}).Out.starts_with("usage: quenby export STORE --eml DIR"));
 }
 
 TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {
-  // Two messages with the same index must not overwrite each other.
+  // Two messages with the same subject and index must not overwrite each
+  // other; a message without text is left out with a warning.
   TDbxWriter w(dbx::kTypeMessages);
   w.SetItemCount(3);
   w.SetRoot(0x3000);
@@ -89,23 +99,30 @@ TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {
   w.PutRecord(0x4100, {Direct(0x80, 5), Direct(0x84, 0x9000)});
   w.PutRecord(0x4200, {Direct(0x80, 6)});  // no text
   w.PutText(0x8000, "Subject: one\r\n\r\nfirst\r\n");
-  w.PutText(0x9000, std::string(1000, 'x'));
+  w.PutText(0x9000, "Subject: One\r\n\r\n" + std::string(1000, 'x'));
   TTempDir dir;
   w.Save(dir.Path() + "f.dbx");
   const TRun run = RunQuenby({"export", dir.Path() + "f.dbx", "--eml", dir.Path() + "out"});
   EXPECT_EQ(run.Code, 0);
   EXPECT_EQ(run.Out, "");
   EXPECT_EQ(run.Err,
-            "quenby: warning: " + dir.Path() + "f.dbx at offset 16896: message 6 has no text\n");
+            "quenby: warning: " + dir.Path() + "f.dbx: The file is damaged or of another kind\n");
   std::vector<std::string> names;
+  std::vector<std::size_t> sizes;
   for (const auto& e : std::filesystem::directory_iterator(dir.Path() + "out"))
     names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"5-2.eml", "5.eml"}));
-  std::ifstream first(dir.Path() + "out/5.eml", std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(first), {}};
-  EXPECT_EQ(text, RunQuenby({"show", dir.Path() + "f.dbx", "5"}).Out);
-  EXPECT_EQ(std::filesystem::file_size(dir.Path() + "out/5-2.eml"), 1000u);
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_TRUE(names[0].ends_with(".eml") && names[0] != names[1]) << names[0] << " " << names[1];
+  for (const auto& name : names)
+    sizes.push_back(std::filesystem::file_size(dir.Path() + "out/" + name));
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{23, 1016}));
+  const TRun shown = RunQuenby({"show", kInbox, "2"});
+  const TRun exported = RunQuenby({"export", kInbox, "--eml", dir.Path() + "inbox"});
+  ASSERT_EQ(exported.Code, 0) << exported.Err;
+  std::ifstream file(dir.Path() + "inbox/Welcome to Outlook Express 62.eml", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), shown.Out);
 }
 
 TEST(Tool, FieldsAreDecodedAndEscaped) {
@@ -138,6 +155,42 @@ TEST(Tool, FieldsAreDecodedAndEscaped) {
   EXPECT_EQ(RunQuenby({"dbx-records", dir.Path() + "m.dbx"}).Out,
             "index\tflags\tbody_offset\tsize\treceived\tcreated\n"
             "5\t0x4080\t0\t0\t2021-12-12T04:45:59Z\t\n");
+}
+
+TEST(Tool, ListShowsTheCollectionsFields) {
+  TTempDir dir;
+  {
+    TDbxFileBuilder b(dir.Path() + "f.dbx");
+    b.AddMessage(1,
+                 "From: ann@example.org\r\nTo: Bob Ray <bob@example.org>\r\n"
+                 "Subject: tab\there back\\slash\r\n folded\r\n"
+                 "Date: Tue, 07 Jun 2005 08:09:11 +0200\r\n\r\nbody\r\n",
+                 0x4080, 0);
+    b.AddMessage(2, "Subject: plain\r\n\r\n", 0x20, 0);
+    b.Finish();
+  }
+  // The date is the same instant whatever the local zone; the rows come in
+  // the list view's default order, by subject.
+  const char* const zones[] = {"UTC", "America/New_York", "Asia/Kolkata"};
+  const std::string expected =
+      "key\tdate\tfrom\tto\tsubject\tsize\tflags\n"
+      "2\t\t\t\tplain\t18\tF\n"
+      "1\t2005-06-07T06:09:11Z\tann@example.org\tBob Ray <bob@example.org>\t"
+      "tab here back\\slash folded\t140\tAS\n";
+  const std::string savedZone = std::getenv("TZ") ? std::getenv("TZ") : "";
+  for (const char* zone : zones) {
+    SCOPED_TRACE(zone);
+    setenv("TZ", zone, 1);
+    tzset();
+    const TRun run = RunQuenby({"list", dir.Path() + "f.dbx"});
+    EXPECT_EQ(run.Out, expected);
+    EXPECT_EQ(run.Err, "");
+  }
+  savedZone.empty() ? unsetenv("TZ") : setenv("TZ", savedZone.c_str(), 1);
+  tzset();
+  EXPECT_EQ(RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size"}).Out,
+            "{\"subject\":\"plain\",\"size\":18}\n"
+            "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140}\n");
 }
 
 TEST(Tool, ExportIntoAFileFailsWithItsPath) {
