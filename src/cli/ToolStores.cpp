@@ -1,5 +1,6 @@
 #include "cli/ToolStores.h"
 
+#include "cli/MesgFileToolStore.h"
 #include "cli/OeToolStore.h"
 #include "platform/Errors.h"
 #include "platform/LegacyCodePage.h"
@@ -13,6 +14,8 @@ namespace {
 
 const TToolStoreKind kKinds[] = {
     {"Outlook Express", AcceptsOeStore, OpenOeStore, ReportOeStore},
+    // After the store folder: a folder holding a folder list is a store.
+    {"message files", AcceptsMesgFileFolder, OpenMesgFileFolder, ReportMesgFileFolder},
 };
 
 // The tool runs with the program's defaults unless the line says otherwise;
