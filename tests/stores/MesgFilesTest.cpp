@@ -224,6 +224,22 @@ TEST_F(MesgFiles, AVanishedFileIsAnErrorAndItsRemovedItemHasNoRow) {
   EXPECT_EQ(items.ItemAt(0)->Subject, "kept");
 }
 
+TEST_F(MesgFiles, FilesDroppedWhileSuspendedComeWithOneRescan) {
+  TMesgFileItems items(100ms);
+  TLoadCounter view(items.View());
+  Open(items, view, Dir.Path());
+  items.SuspendRefresh();
+  for (const char* name : {"x.eml", "y.eml", "z.eml"}) test::WriteAll(Dir / name, Message(name));
+  std::this_thread::sleep_for(600ms);
+  EXPECT_EQ(items.Count(), 0);
+  EXPECT_EQ(view.Loads.load(), 1);
+  items.ResumeRefresh();
+  ASSERT_TRUE(Eventually([&] { return items.Count() == 3; }));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(view.Loads.load(), 2);
+  EXPECT_EQ(items.QueryDropTarget().Folder + "/", Dir.Path());
+}
+
 class TFakeTrash : public IShell {
  public:
   bool Trash(const std::string& path) override {
