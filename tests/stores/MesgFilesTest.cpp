@@ -298,5 +298,23 @@ TEST_F(MesgFiles, AMissingOrVanishedFolderGivesWayToItsNearestExistingParent) {
   ASSERT_TRUE(Eventually([&] { return items.Count() == 1 && items.ItemAt(0)->Subject == "top"; }));
 }
 
+TEST_F(MesgFiles, AFolderReplacedUnderItsNameIsWatchedAgain) {
+  std::filesystem::create_directory(Dir / "box");
+  test::WriteAll(Dir / "box/old.eml", Message("old"));
+  TMesgFileItems items(100ms);
+  TLoadCounter view(items.View());
+  Open(items, view, Dir / "box");
+  // Another folder takes the name at once, as a tool replacing it would.
+  std::filesystem::create_directory(Dir / "new-box");
+  test::WriteAll(Dir / "new-box/first.eml", Message("first"));
+  std::filesystem::remove_all(Dir / "box");
+  std::filesystem::rename(Dir / "new-box", Dir / "box");
+  ASSERT_TRUE(
+      Eventually([&] { return items.Count() == 1 && items.ItemAt(0)->Subject == "first"; }));
+  EXPECT_EQ(items.Path(), Dir / "box");
+  test::WriteAll(Dir / "box/second.eml", Message("second"));
+  EXPECT_TRUE(Eventually([&] { return items.Count() == 2; }));
+}
+
 }  // namespace
 }  // namespace quenby
