@@ -16,9 +16,14 @@ struct TVerbName {
 };
 
 const TVerbName kVerbs[] = {
-    {"folders", TVerb::Folders, 1}, {"dbx-records", TVerb::DbxRecords, 1}, {"list", TVerb::List, 1},
-    {"show", TVerb::Show, 2},       {"export", TVerb::Export, 1},
+    {"folders", TVerb::Folders, 1}, {"dbx-records", TVerb::DbxRecords, 1},
+    {"list", TVerb::List, 1},       {"show", TVerb::Show, 2},
+    {"export", TVerb::Export, 1},   {"split-digest", TVerb::SplitDigest, 1},
 };
+
+bool WritesMessages(TVerb verb) {
+  return verb == TVerb::Export || verb == TVerb::SplitDigest;
+}
 
 bool OverCollection(TVerb verb) {
   return verb == TVerb::List || verb == TVerb::Show || verb == TVerb::Export;
@@ -33,7 +38,8 @@ struct TValueOption {
 };
 
 const TValueOption kValueOptions[] = {
-    {"--eml", [](TVerb v) { return v == TVerb::Export; }, &TCommandLine::EmlDir},
+    {"--eml", WritesMessages, &TCommandLine::EmlDir},
+    {"--mbox", WritesMessages, &TCommandLine::MboxFile},
     {"--folder", OverCollection, &TCommandLine::Folder},
     {"--options", OverCollection, &TCommandLine::OptionsDir},
     {"--legacy-codepage", OverCollection, &TCommandLine::LegacyCodePage},
@@ -127,8 +133,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                  operands.size() < verb->Operands ? "missing operand" : "too many operands");
   line.Input = operands[0];
   if (verb->Verb == TVerb::Show) line.Key = operands[1];
-  if (verb->Verb == TVerb::Export && line.EmlDir.empty())
-    throw EUsage(verb->Verb, "export needs --eml DIR");
+  if (WritesMessages(verb->Verb) && line.EmlDir.empty() == line.MboxFile.empty())
+    throw EUsage(verb->Verb, VerbName(verb->Verb) + " needs either --eml DIR or --mbox FILE");
   return line;
 }
 

@@ -9,7 +9,7 @@
 
 namespace quenby::cli {
 
-enum class TVerb { None, Folders, DbxRecords, List, Show, Export };
+enum class TVerb { None, Folders, DbxRecords, List, Show, Export, SplitDigest };
 
 struct TCommandLine {
   TVerb Verb = TVerb::None;
@@ -17,7 +17,8 @@ struct TCommandLine {
   bool Version = false;  // --version
   std::string Input;     // STORE folder, folder list or FILE.dbx
   std::string Key;       // show: the message's key
-  std::string EmlDir;    // export --eml DIR
+  std::string EmlDir;    // export, split-digest --eml DIR
+  std::string MboxFile;  // export, split-digest --mbox FILE
   // The verbs over a message collection (list, show, export):
   std::string Folder;               // --folder NAME inside a store folder
   std::string OptionsDir;           // --options DIR

@@ -6,12 +6,17 @@
 #include "model/FastMemoryStream.h"
 #include "model/mail/MesgDrag.h"
 #include "platform/Errors.h"
+#include "stores/UnixMesgItems.h"
 
 namespace quenby::cli {
 
 int RunExport(const TCommandLine& line, TPrinter& printer) {
   TToolStore store = OpenToolStore(line, printer);
   const auto& items = store.Items;
+  if (!line.MboxFile.empty()) {
+    WriteMailbox(*items, line.MboxFile);
+    return 0;
+  }
 
   std::error_code error;
   std::filesystem::create_directories(line.EmlDir, error);

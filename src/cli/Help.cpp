@@ -39,10 +39,20 @@ std::string HelpText(TVerb verb) {
              "Writes the text of the message whose key is KEY (the key field of quenby\n"
              "list), byte for byte, to standard output.\n";
     case TVerb::Export:
-      return "usage: quenby export STORE --eml DIR [--folder NAME] [STORE OPTIONS]\n"
+      return "usage: quenby export STORE (--eml DIR | --mbox FILE) [--folder NAME] [STORE "
+             "OPTIONS]\n"
              "\n"
              "Writes every message of the store into DIR (created if missing) as an\n"
-             ".eml file named after its subject and key; repeated names get a number.\n";
+             ".eml file named after its subject and key; repeated names get a number.\n"
+             "--mbox FILE writes them all, in the list's order, into one mailbox file\n"
+             "(an old file is kept as its \".~\" backup).\n";
+    case TVerb::SplitDigest:
+      return "usage: quenby split-digest FILE (--eml DIR | --mbox FILE)\n"
+             "\n"
+             "Cuts the digest message in FILE into its messages and prints their numbers\n"
+             "and subjects, tab-separated. --eml writes each into DIR (created if missing)\n"
+             "as NUMBER.eml; --mbox writes them all into one mailbox file. Reads digests\n"
+             "of separator blocks, MIME digests and RFC 1153 text digests.\n";
     case TVerb::None: break;
   }
   return "usage: quenby VERB [OPTIONS] ARGS\n"
@@ -54,7 +64,10 @@ std::string HelpText(TVerb verb) {
          "  dbx-records FILE.dbx       the raw message records of a folder file\n"
          "  list STORE                 the messages of a store\n"
          "  show STORE KEY             one message's text\n"
-         "  export STORE --eml DIR     every message as an .eml file\n"
+         "  export STORE (--eml DIR | --mbox FILE)\n"
+         "                             every message as an .eml file, or a mailbox\n"
+         "  split-digest FILE (--eml DIR | --mbox FILE)\n"
+         "                             the messages of a digest\n"
          "\n"
          "Options:\n"
          "  --help       this text, or a verb's (quenby VERB --help)\n"

@@ -26,6 +26,7 @@ int Execute(const TCommandLine& line, TPrinter& printer) {
     case TVerb::List: return RunList(line, printer);
     case TVerb::Show: return RunShow(line, printer);
     case TVerb::Export: return RunExport(line, printer);
+    case TVerb::SplitDigest: return RunSplitDigest(line, printer);
     case TVerb::None: break;
   }
   return 2;

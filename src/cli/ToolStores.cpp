@@ -1,5 +1,6 @@
 #include "cli/ToolStores.h"
 
+#include "cli/MboxToolStore.h"
 #include "cli/MesgFileToolStore.h"
 #include "cli/OeToolStore.h"
 #include "platform/Errors.h"
@@ -14,6 +15,7 @@ namespace {
 
 const TToolStoreKind kKinds[] = {
     {"Outlook Express", AcceptsOeStore, OpenOeStore, ReportOeStore},
+    {"Unix mailbox", AcceptsMailbox, OpenMailbox},
     // After the store folder: a folder holding a folder list is a store.
     {"message files", AcceptsMesgFileFolder, OpenMesgFileFolder, ReportMesgFileFolder},
 };

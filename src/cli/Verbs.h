@@ -12,5 +12,6 @@ int RunDbxRecords(const TCommandLine& line, TPrinter& printer);
 int RunList(const TCommandLine& line, TPrinter& printer);
 int RunShow(const TCommandLine& line, TPrinter& printer);
 int RunExport(const TCommandLine& line, TPrinter& printer);
+int RunSplitDigest(const TCommandLine& line, TPrinter& printer);
 
 }  // namespace quenby::cli

@@ -60,6 +60,14 @@ std::int64_t TFastMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   return Position_;
 }
 
+void TFastMemoryStream::ShrinkToFit() {
+  if (Blocks_.size() != 1 || Size_ >= BlockSize_) return;
+  std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[static_cast<std::size_t>(Size_)]);
+  std::memcpy(block.get(), Blocks_[0].get(), static_cast<std::size_t>(Size_));
+  Blocks_[0] = std::move(block);
+  BlockSize_ = static_cast<std::int32_t>(Size_);
+}
+
 void TFastMemoryStream::SetSize(std::int64_t size) {
   if (size < 0) size = 0;
   const auto blocks = static_cast<std::size_t>((size + BlockSize_ - 1) / BlockSize_);

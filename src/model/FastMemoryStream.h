@@ -35,6 +35,10 @@ class TFastMemoryStream : public TStream {
   // Creates or truncates the file and writes the content into it.
   void SaveToFile(const std::string& path) const;
 
+  // For a stream whose growth has ended: content that fits in one block
+  // moves to a block of its own size, which becomes the block size.
+  void ShrinkToFit();
+
   std::int32_t BlockSize() const { return BlockSize_; }
   std::size_t BlockCount() const { return Blocks_.size(); }
   std::uint8_t* Block(std::size_t i) const { return Blocks_[i].get(); }

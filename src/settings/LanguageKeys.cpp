@@ -38,6 +38,7 @@ constexpr auto kKeys = std::to_array<TLangKey>({
     error::RenameFailed,
     error::DroppedOnOwnFolder,
     error::DropRefused,
+    error::ExportWhileLoading,
     Numbered(kShellError, 0),
     Numbered(kShellError, 1),
     Numbered(kShellError, 2),

@@ -53,6 +53,7 @@ inline constexpr TLangKey CannotDelete = Numbered(kSection, 11);
 inline constexpr TLangKey RenameFailed = Numbered(kSection, 21);
 inline constexpr TLangKey DroppedOnOwnFolder = Numbered(kSection, 29);
 inline constexpr TLangKey DropRefused = Numbered(kSection, 40);
+inline constexpr TLangKey ExportWhileLoading = Numbered(kSection, 42);
 }  // namespace error
 
 namespace para_copier {

@@ -122,19 +122,23 @@ TSubjectKey MakeSubjectKey(std::u16string_view subject) {
   TSubjectKey key;
   const std::u16string lower = LowerWide(subject);
   key.Empty = lower.empty();
-  key.Whole = CollationKey(lower);
+  key.Keys = CollationKey(lower);
+  key.WholeLength = static_cast<std::uint32_t>(key.Keys.size());
   if (key.Empty) return key;
   std::u16string rest;
   StripSubject(lower, key.Replies, key.Number, rest);
-  key.Rest = CollationKey(rest);
+  key.Keys += CollationKey(rest);
   return key;
 }
 
 // CompareSubjects step by step, with the two collations read off the keys.
 int CompareSubjectKeys(const TSubjectKey& a, const TSubjectKey& b) {
-  const int whole = ThreeWay(a.Whole.compare(b.Whole), 0);
-  if (whole == 0 || a.Empty || b.Empty) return whole;
-  if (const int rest = ThreeWay(a.Rest.compare(b.Rest), 0); rest != 0) return rest;
+  // Equal keys are equal subjects; keys of different lengths are told
+  // apart without reading them, and the whole key's order matters only
+  // against an empty subject.
+  if (a.Whole() == b.Whole()) return 0;
+  if (a.Empty || b.Empty) return ThreeWay(a.Whole().compare(b.Whole()), 0);
+  if (const int rest = ThreeWay(a.Rest().compare(b.Rest()), 0); rest != 0) return rest;
   if (a.Number != b.Number) return ThreeWay(a.Number, b.Number);
   return ThreeWay(a.Replies, b.Replies);
 }

@@ -28,8 +28,12 @@ int CompareSubjects(std::u16string_view a, std::u16string_view b);
 // gives the sign CompareSubjects gives for their subjects, at the cost of
 // two byte comparisons.
 struct TSubjectKey {
-  std::string Whole;  // collation keys; bytes compare as unsigned
-  std::string Rest;
+  // The two collation keys in one buffer, one memory access when sorting;
+  // bytes compare as unsigned.
+  std::string Keys;
+  std::uint32_t WholeLength = 0;
+  std::string_view Whole() const { return std::string_view(Keys).substr(0, WholeLength); }
+  std::string_view Rest() const { return std::string_view(Keys).substr(WholeLength); }
   std::int64_t Number = 0;
   std::int32_t Replies = 0;
   bool Empty = true;

@@ -67,7 +67,10 @@ const TUsageCase kUsageCases[] = {
      2,
      "quenby: --folder needs a store folder, not a folder file"},
     {"JsonOnlyForList", {"show", kInbox, "2", "--json"}, 2, "quenby: unknown option '--json'"},
-    {"ExportWithoutEml", {"export", "x.dbx"}, 2, "quenby: export needs --eml DIR"},
+    {"ExportWithoutEml",
+     {"export", "x.dbx"},
+     2,
+     "quenby: export needs either --eml DIR or --mbox FILE"},
     {"EmlWithoutFolder", {"export", "x.dbx", "--eml"}, 2, "quenby: --eml needs a value"},
     {"ToolHelp", {"--help"}, 0, ""},
     {"VerbHelp", {"show", "--help"}, 0, ""},
@@ -87,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Tool, ToolUsageTest, ::testing::ValuesIn(kUsageCases), 
 
 TEST(Tool, VersionAndHelpGoToStandardOutput) {
   EXPECT_EQ(RunQuenby({"--version"}).Out, "quenby " QUENBY_VERSION "\n");
-  EXPECT_TRUE(
-      RunQuenby({"export", "--help"}).Out.starts_with("usage: quenby export STORE --eml DIR"));
+  EXPECT_TRUE(RunQuenby({"export", "--help"})
+                  .Out.starts_with("usage: quenby export STORE (--eml DIR | --mbox FILE)"));
 }
 
 TEST(Tool, ExportWritesEveryTextAsShowPrintsIt) {

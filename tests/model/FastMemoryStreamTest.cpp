@@ -53,6 +53,24 @@ INSTANTIATE_TEST_SUITE_P(Sizes, StreamBlocks,
                                            TStreamCase{"Empty", 16384, 16384, 0, 0}),
                          test::ByName());
 
+// A small content moves to a block of its own size, and the stream still
+// grows and reads right afterwards.
+TEST(FastMemoryStream, ShrinkToFitKeepsTheContentAndGrowsOn) {
+  TFastMemoryStream s(16384);
+  const std::string data = Pattern(1000);
+  s.WriteBuffer(data.data(), 1000);
+  s.ShrinkToFit();
+  EXPECT_EQ(s.BlockSize(), 1000);
+  EXPECT_EQ(s.ToString(), data);
+  s.SetPosition(1000);
+  s.WriteBuffer(data.data(), 1000);
+  s.WriteBuffer("x", 1);
+  EXPECT_EQ(s.BlockCount(), 3u);
+  EXPECT_EQ(s.ToString(), data + data + "x");
+  s.ShrinkToFit();  // several blocks: nothing to do
+  EXPECT_EQ(s.BlockSize(), 1000);
+}
+
 TEST(FastMemoryStream, SetSizeZeroFreesBlocksAndResetsPosition) {
   TFastMemoryStream s(4096);
   const std::string data = Pattern(9000);

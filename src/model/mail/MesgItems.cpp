@@ -143,9 +143,16 @@ void TMesgItem::SetSubjectKey(TSubjectKey key) {
 }
 
 void TMesgItem::UpdateSubjectKey() {
+  std::string subject;
+  {
+    TReadLock read(Owner()->Lock());
+    if (SubjectKeyMade_ && SubjectKeyHash_ == std::hash<std::string>{}(Subject)) return;
+    subject = Subject;
+  }
+  // Made outside the write lock, unless the caller holds it already.
+  TSubjectKey key = MakeSubjectKey(Utf8ToWide(subject));
   TWriteLock write(Owner()->Lock());
-  if (SubjectKeyMade_ && SubjectKeyHash_ == std::hash<std::string>{}(Subject)) return;
-  SetSubjectKey(MakeSubjectKey(Utf8ToWide(Subject)));
+  if (Subject == subject) SetSubjectKey(std::move(key));
 }
 
 std::string TMesgItem::GetFileName() const {

@@ -57,8 +57,10 @@ class TMesgItem : public TVirtItem {
   void FillFromMessage(const TMimeMessage& message);
 
   // The subject's sort key. FillFromMessage makes it; the collection makes
-  // it again, under its write lock, for an item whose Subject was set
-  // otherwise, when the item is inserted, repositioned or resorted.
+  // it again for an item whose Subject changed since, when the item is
+  // inserted, repositioned or resorted. A store that sets Subject itself
+  // calls this before AddSorted, so that the key is not made under the
+  // list's write lock.
   void UpdateSubjectKey();
   // Nil until a key was made.
   const TSubjectKey* SubjectKey() const { return SubjectKeyMade_ ? &SubjectKey_ : nullptr; }

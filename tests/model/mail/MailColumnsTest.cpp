@@ -25,6 +25,7 @@ struct TOrderCase {
   TMesgSortOrder Order;
   TFill A, B;
   int Sign;  // of CompareItems(a, b), ascending
+  friend void PrintTo(const TOrderCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 TMesgSortOrder ByColumns(std::vector<TMailColumnType> columns) {
@@ -278,6 +279,7 @@ struct TIndexCase {
   std::string Name;
   std::function<void(TMailColumnsList&)> Call;
   std::int64_t Index;
+  friend void PrintTo(const TIndexCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class ColumnIndexErrors : public ::testing::TestWithParam<TIndexCase> {};
@@ -348,6 +350,7 @@ struct TCorruptCase {
   std::string Name;
   std::string Section;
   std::vector<TMailColumnType> Expected;
+  friend void PrintTo(const TCorruptCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class CorruptColumnsIni : public ColumnsIni, public ::testing::WithParamInterface<TCorruptCase> {};

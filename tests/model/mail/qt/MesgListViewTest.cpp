@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QTest>
 #include <atomic>
 #include <set>
 #include <thread>
@@ -42,6 +45,13 @@ class TRecordingItems : public TMesgItems, public TPersistent {
     return info;
   }
   const TClassInfo* ClassInfo() const override { return &StaticInfo(); }
+  TDropTarget QueryDropTarget() override {
+    if (!AcceptDrops) return TMesgItems::QueryDropTarget();
+    TDropTarget target;
+    target.Accept = true;
+    return target;
+  }
+  void Refresh() override { ++Refreshed; }
   void SuspendRefresh() override {
     ++Suspended;
     if (OnSuspend) OnSuspend();
@@ -61,6 +71,8 @@ class TRecordingItems : public TMesgItems, public TPersistent {
   }
 
   std::function<void()> OnSuspend;
+  bool AcceptDrops = false;
+  int Refreshed = 0;
   std::string Path;
   int Suspended = 0;
   int Resumed = 0;
@@ -198,6 +210,18 @@ TEST_F(MesgListViewTest, SortSettingsReorderTheRowsAndKeepTheSelection) {
   EXPECT_EQ(Cell(0, 0), QString::fromStdU16String(MesgDateToStr(ddOnlyDate, 1)));
 }
 
+TEST_F(MesgListViewTest, AHeaderDraggedByTheUserReordersTheColumnsAndTheirSort) {
+  Items->AddMessage("b")->FromEMail = "x@a";
+  Items->AddMessage("a")->FromEMail = "y@a";
+  Sync();
+  View.SetMessageSort(msColumns);
+  EXPECT_EQ(Column0(), "a,b,");
+  View.horizontalHeader()->moveSection(2, 0);  // the address first
+  EXPECT_EQ(View.Columns().Types(), (std::vector{mcFromEmail, mcSubject, mcFromRealName}));
+  EXPECT_EQ(Column0(), "b,a,");  // logical column 0 is still the subject
+  EXPECT_EQ(Header(2), QStringLiteral("From address"));
+}
+
 TEST_F(MesgListViewTest, EditOperationsNeedTheServiceAndAWritableStore) {
   Items->AddMessage("a");
   Items->AddMessage("b");
@@ -235,6 +259,30 @@ TEST_F(MesgListViewTest, EditOperationsNeedTheServiceAndAWritableStore) {
   EXPECT_EQ(service.Clipboard, "virtual copy");
   View.DeleteSelection();
   EXPECT_EQ(Items->Count(), 2);
+
+  View.StoreKind = TMesgListView::kMemoryStore;
+  Items->AcceptDrops = true;
+  EXPECT_TRUE(View.CanPaste());
+  View.Paste();
+  EXPECT_EQ(service.Pastes, 1);
+}
+
+TEST_F(MesgListViewTest, ADragStartsThroughTheServiceOnceTheMouseMovesFarEnough) {
+  TRecordingService service;
+  SetMesgDragService(&service);
+  Items->AddMessage("a");
+  Items->AddMessage("b");
+  Sync();
+  View.show();
+  const QPoint row1 = View.visualRect(View.model()->index(1, 0)).center();
+  QTest::mousePress(View.viewport(), Qt::LeftButton, Qt::NoModifier, row1);
+  QTest::mouseMove(View.viewport(), row1 + QPoint(1, 0));
+  EXPECT_EQ(service.Clipboard, "");  // not yet a drag
+  QTest::mouseMove(View.viewport(), row1 + QPoint(QApplication::startDragDistance() + 2, 0));
+  EXPECT_EQ(service.Clipboard, "drag virtual");
+  ASSERT_EQ(View.DragList().size(), 1u);
+  EXPECT_EQ(View.DragList()[0]->Subject, "b");
+  QTest::mouseRelease(View.viewport(), Qt::LeftButton, Qt::NoModifier, row1);
 }
 
 // A loader inserts rows before the selected ones while they are deleted:
@@ -305,8 +353,10 @@ TEST_F(MesgListViewTest, DropBracketsAndAMovedDragDeleteTheDraggedMessages) {
   EXPECT_EQ(Items->Suspended, 1);
   EXPECT_EQ(Items->Resumed, 0);
   QCoreApplication::postEvent(&View, new TMesgNotifyEvent(WM_DROP_FINISHED));
+  QCoreApplication::postEvent(&View, new TMesgNotifyEvent(WM_ITEMS_REFRESH));
   QCoreApplication::processEvents();
   EXPECT_EQ(Items->Resumed, 1);
+  EXPECT_EQ(Items->Refreshed, 1);
 
   // A copy: nothing happens, not even the clearing.
   QCoreApplication::postEvent(&View, new TMesgNotifyEvent(WM_DRAG_DONE, 0, 1));
