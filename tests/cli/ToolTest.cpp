@@ -229,6 +229,12 @@ TEST(Tool, ExportOfAFolderOfMessageFilesCopiesEachFileAsItIs) {
   for (const auto& e : std::filesystem::directory_iterator(dir.Path() + "out"))
     exported.insert(ReadAll(e.path().string()));
   EXPECT_EQ(exported, (std::multiset<std::string>{files.at("m.eml"), files.at("M.EML")}));
+
+  const TRun mbox = RunQuenby({"export", dir.Path() + "in", "--mbox", dir.Path() + "all.mbox"});
+  ASSERT_EQ(mbox.Code, 0) << mbox.Err;
+  const std::string box = ReadAll(dir.Path() + "all.mbox");
+  EXPECT_NE(box.find("\nlower\n"), std::string::npos) << box;
+  EXPECT_NE(box.find("\r\nupper\r\n"), std::string::npos) << box;
 }
 
 }  // namespace
