@@ -1,10 +1,13 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <functional>
+#include <optional>
 
 #include "cli/ToolStores.h"
 #include "cli/Verbs.h"
 #include "model/MultiReadSync.h"
+#include "model/mail/MailColumns.h"
 
 namespace quenby::cli {
 namespace {
@@ -52,48 +55,93 @@ std::string FlagLetters(TMesgFlags flags) {
   return letters;
 }
 
+// A field of the list: one of the tool's own, or a mail column by its
+// enumeration name without the prefix.
 struct TListField {
-  std::string_view Name;
-  TField (*Get)(const TMesgItem&);
+  std::string Name;
+  std::function<TField(const TMesgItem&)> Get;
 };
 
-const TListField kFields[] = {
-    {"key", [](const TMesgItem& m) { return TField::OfLine(m.GetKey()); }},
-    {"date", [](const TMesgItem& m) { return TField::OfLine(UtcText(m.DateSent)); }},
-    {"from",
-     [](const TMesgItem& m) { return TField::OfLine(Person(m.FromRealName, m.FromEMail)); }},
-    {"to", [](const TMesgItem& m) { return TField::OfLine(Person(m.ToRealName, m.ToEmail)); }},
-    {"subject", [](const TMesgItem& m) { return TField::OfLine(m.Subject); }},
-    {"size", [](const TMesgItem& m) { return TField::OfInteger(m.Size); }},
-    {"flags", [](const TMesgItem& m) { return TField::OfLine(FlagLetters(m.Flags)); }},
-};
+const std::vector<TListField>& OwnFields() {
+  static const std::vector<TListField> fields = {
+      {"key", [](const TMesgItem& m) { return TField::OfLine(m.GetKey()); }},
+      {"date", [](const TMesgItem& m) { return TField::OfLine(UtcText(m.DateSent)); }},
+      {"from",
+       [](const TMesgItem& m) { return TField::OfLine(Person(m.FromRealName, m.FromEMail)); }},
+      {"to", [](const TMesgItem& m) { return TField::OfLine(Person(m.ToRealName, m.ToEmail)); }},
+      {"subject", [](const TMesgItem& m) { return TField::OfLine(m.Subject); }},
+      {"size", [](const TMesgItem& m) { return TField::OfInteger(m.Size); }},
+      {"flags", [](const TMesgItem& m) { return TField::OfLine(FlagLetters(m.Flags)); }},
+  };
+  return fields;
+}
 
-const TListField& FieldNamed(const TCommandLine& line, const std::string& name) {
-  for (const auto& f : kFields)
+std::optional<TMailColumnType> ColumnNamed(const std::string& name) {
+  return MailColumnFromName("mc" + name);
+}
+
+// Dates in UTC as the tool's own; flags as 0 or 1 and the priority as its
+// X-Priority number, where the list view shows icons.
+TField ColumnField(const TMesgItem& item, TMailColumnType type) {
+  static constexpr struct {
+    TMailColumnType Type;
+    TMesgFlag Flag;
+  } kFlags[] = {{mcAttachment, mfAttachment},
+                {mcSeen, mfSeen},
+                {mcDraft, mfDraft},
+                {mcAnswered, mfAnswered},
+                {mcFlagged, mfFlagged}};
+  if (type == mcDateSent) return TField::OfLine(UtcText(item.DateSent));
+  if (type == mcDateReceived) return TField::OfLine(UtcText(item.DateReceived));
+  if (type == mcPriority) return TField::OfInteger(item.Priority + 1);  // as X-Priority
+  for (const auto& f : kFlags)
+    if (f.Type == type) return TField::OfInteger((item.Flags & f.Flag) ? 1 : 0);
+  return TField::OfLine(MailColumnText(item, type, ddDateAndTime));
+}
+
+TListField FieldNamed(const TCommandLine& line, const std::string& name) {
+  for (const auto& f : OwnFields())
     if (f.Name == name) return f;
+  if (const auto type = ColumnNamed(name))
+    return {name, [type = *type](const TMesgItem& m) { return ColumnField(m, type); }};
   throw EUsage(line.Verb, "unknown field '" + name + "'");
 }
 
 }  // namespace
 
 int RunList(const TCommandLine& line, TPrinter& printer) {
-  std::vector<const TListField*> fields;
-  std::vector<std::string> names;
+  std::vector<TListField> fields;
   if (line.Fields.empty())
-    for (const auto& f : kFields) fields.push_back(&f);
+    fields = OwnFields();
   else
-    for (const auto& name : line.Fields) fields.push_back(&FieldNamed(line, name));
-  for (const auto* f : fields) names.emplace_back(f->Name);
+    for (const auto& name : line.Fields) fields.push_back(FieldNamed(line, name));
+  std::vector<std::string> names;
+  for (const auto& f : fields) names.push_back(f.Name);
+  std::optional<TMailColumnType> sortColumn;
+  if (!line.Sort.empty() && !(sortColumn = ColumnNamed(line.Sort)))
+    throw EUsage(line.Verb, "unknown column '" + line.Sort + "'");
 
   TToolStore store = OpenToolStore(line, printer);
   const auto& items = store.Items;
+  if (sortColumn || line.Invert) {
+    // As the list view orders it: by one column, or the collection's own
+    // order, inverted on request.
+    TMesgSortOrder order = items->SortOrder();
+    if (sortColumn) {
+      order.MessageSort = msColumns;
+      order.Columns = {*sortColumn};
+    }
+    order.InvertSort = line.Invert;
+    items->SetSortOrder(std::move(order));
+    items->Resort();
+  }
   printer.SetJson(line.Json);
   printer.Table(names, true);
   TReadLock read(items->Lock());
   for (std::int32_t i = 0; i < items->Count(); ++i) {
     const TMesgItem& item = *items->ItemAt(i);
     std::vector<TField> row;
-    for (const auto* f : fields) row.push_back(f->Get(item));
+    for (const auto& f : fields) row.push_back(f.Get(item));
     printer.Row(row);
   }
   return 0;

@@ -1,6 +1,7 @@
 #include "cli/ToolStores.h"
 
 #include "cli/MboxToolStore.h"
+#include "cli/MesgFileToolStore.h"
 #include "cli/OeToolStore.h"
 #include "platform/Errors.h"
 #include "platform/LegacyCodePage.h"
@@ -15,6 +16,8 @@ namespace {
 const TToolStoreKind kKinds[] = {
     {"Outlook Express", AcceptsOeStore, OpenOeStore, ReportOeStore},
     {"Unix mailbox", AcceptsMailbox, OpenMailbox},
+    // After the store folder: a folder holding a folder list is a store.
+    {"message files", AcceptsMesgFileFolder, OpenMesgFileFolder, ReportMesgFileFolder},
 };
 
 // The tool runs with the program's defaults unless the line says otherwise;

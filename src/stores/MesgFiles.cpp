@@ -25,6 +25,13 @@ bool IsFolder(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The folder's identity; zero when it is gone.
+std::pair<dev_t, ino_t> FolderIdentity(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {0, 0};
+  return {st.st_dev, st.st_ino};
+}
+
 TMesgFileItem* FileItem(TObject* p) {
   return static_cast<TMesgFileItem*>(p);
 }
@@ -300,7 +307,10 @@ void TMesgFileList::Load(TMonitorFolder* watch) {
   // nearest existing parent; without one the lists are emptied.
   const bool exists = FindExistingParent();
   const std::string folder = exists ? Path() : std::string();
-  if (watch) watch->WatchFolder(folder);
+  if (watch) {
+    watch->WatchFolder(folder);
+    Watched_ = FolderIdentity(folder);
+  }
   Clear();
   if (!exists) return;
   ScanFolder(folder);
@@ -312,7 +322,9 @@ void TMesgFileList::Rescan(TMonitorFolder& monitor) {
   TLoadBracket bracket(Display_);
   const std::string folder = Path();
   if (folder != monitor.FolderPath()) return;  // a reload for another folder is on its way
-  if (!IsFolder(folder)) {
+  // Gone, or replaced by another folder of that name (whose changes the
+  // old watch never sees): loaded and watched again.
+  if (FolderIdentity(folder) != Watched_) {
     Load(&monitor);
     return;
   }

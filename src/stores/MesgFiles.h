@@ -10,11 +10,14 @@
 // the file list's lock guards its path and name order. When both are
 // held, the file list's is taken first.
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "model/ExtThread.h"
 #include "model/mail/MesgItems.h"
@@ -159,6 +162,7 @@ class TMesgFileList : public TMesgItems {
   std::string Path_;       // guarded by the list's lock
   std::string SearchKey_;  // the loading thread's only
   std::atomic<bool> Suspended_{false};
+  std::pair<dev_t, ino_t> Watched_{0, 0};  // the watched folder; monitor thread only
   TThreadRef Monitor_{nullptr};
 };
 

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kGoldenFolders[] = {"dbx", "broken", "mbox"};
+const char* const kGoldenFolders[] = {"dbx", "broken", "mbox", "files"};
 
 struct TGolden {
   std::string Name;

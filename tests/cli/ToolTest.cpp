@@ -3,9 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 
 #include "DbxFixture.h"
+#include "TempDir.h"
 #include "TestNames.h"
 #include "cli/Tool.h"
 #include "platform/LegacyCodePage.h"
@@ -191,9 +194,27 @@ TEST(Tool, ListShowsTheCollectionsFields) {
   }
   savedZone.empty() ? unsetenv("TZ") : setenv("TZ", savedZone.c_str(), 1);
   tzset();
-  EXPECT_EQ(RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size"}).Out,
-            "{\"subject\":\"plain\",\"size\":18}\n"
-            "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140}\n");
+  EXPECT_EQ(
+      RunQuenby({"list", dir.Path() + "f.dbx", "--json", "--fields", "subject,size,seen"}).Out,
+      "{\"subject\":\"plain\",\"size\":18,\"seen\":0}\n"
+      "{\"subject\":\"tab\\there back\\\\slash folded\",\"size\":140,\"seen\":1}\n");
+  // The order of the list view: by one column, inverted on request.
+  const struct {
+    std::vector<std::string> Args;
+    std::string Keys;
+  } orders[] = {
+      {{}, "key\n2\n1\n"},
+      {{"--invert"}, "key\n1\n2\n"},
+      {{"--sort", "size"}, "key\n2\n1\n"},
+      {{"--sort", "Size", "--invert"}, "key\n1\n2\n"},
+      {{"--sort", "fromemail"}, "key\n2\n1\n"},
+      {{"--sort", "seen"}, "key\n1\n2\n"},
+  };
+  for (const auto& o : orders) {
+    std::vector<std::string> args{"list", dir.Path() + "f.dbx", "--fields", "key"};
+    args.insert(args.end(), o.Args.begin(), o.Args.end());
+    EXPECT_EQ(RunQuenby(args).Out, o.Keys) << ::testing::PrintToString(o.Args);
+  }
 }
 
 TEST(Tool, ExportIntoAFileFailsWithItsPath) {
@@ -202,6 +223,36 @@ TEST(Tool, ExportIntoAFileFailsWithItsPath) {
   const TRun run = RunQuenby({"export", kInbox, "--eml", dir.Path() + "taken"});
   EXPECT_EQ(run.Code, 1);
   EXPECT_NE(run.Err.find(dir.Path() + "taken"), std::string::npos) << run.Err;
+}
+
+}  // namespace
+}  // namespace quenby::test
+
+namespace quenby::test {
+namespace {
+
+TEST(Tool, ExportOfAFolderOfMessageFilesCopiesEachFileAsItIs) {
+  // Names equal but for case are two messages, and neither overwrites the
+  // other in the export.
+  TTempDir dir;
+  std::filesystem::create_directory(dir.Path() + "in");
+  const std::map<std::string, std::string> files = {
+      {"m.eml", "Subject: same\n\nlower\n"},
+      {"M.EML", "Subject: same\r\n\r\nupper\r\n"},
+  };
+  for (const auto& [name, text] : files) WriteAll(dir.Path() + "in/" + name, text);
+  const TRun run = RunQuenby({"export", dir.Path() + "in", "--eml", dir.Path() + "out"});
+  ASSERT_EQ(run.Code, 0) << run.Err;
+  std::multiset<std::string> exported;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path() + "out"))
+    exported.insert(ReadAll(e.path().string()));
+  EXPECT_EQ(exported, (std::multiset<std::string>{files.at("m.eml"), files.at("M.EML")}));
+
+  const TRun mbox = RunQuenby({"export", dir.Path() + "in", "--mbox", dir.Path() + "all.mbox"});
+  ASSERT_EQ(mbox.Code, 0) << mbox.Err;
+  const std::string box = ReadAll(dir.Path() + "all.mbox");
+  EXPECT_NE(box.find("\nlower\n"), std::string::npos) << box;
+  EXPECT_NE(box.find("\r\nupper\r\n"), std::string::npos) << box;
 }
 
 }  // namespace

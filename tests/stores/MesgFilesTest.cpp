@@ -103,6 +103,12 @@ class MesgFiles : public ::testing::Test {
     return shown;
   }
 
+  // The only item's subject, read under the lock: a rescan may free items.
+  static std::string OnlySubject(TMesgFileItems& items) {
+    TReadLock read(items.Lock());
+    return items.Count() == 1 ? items.ItemAt(0)->Subject : std::string();
+  }
+
   static std::string Saved(const TMesgItem& item) {
     TFastMemoryStream stream(4096);
     stream.WriteBuffer("stale", 5);
@@ -224,6 +230,22 @@ TEST_F(MesgFiles, AVanishedFileIsAnErrorAndItsRemovedItemHasNoRow) {
   EXPECT_EQ(items.ItemAt(0)->Subject, "kept");
 }
 
+TEST_F(MesgFiles, FilesDroppedWhileSuspendedComeWithOneRescan) {
+  TMesgFileItems items(100ms);
+  TLoadCounter view(items.View());
+  Open(items, view, Dir.Path());
+  items.SuspendRefresh();
+  for (const char* name : {"x.eml", "y.eml", "z.eml"}) test::WriteAll(Dir / name, Message(name));
+  std::this_thread::sleep_for(600ms);
+  EXPECT_EQ(items.Count(), 0);
+  EXPECT_EQ(view.Loads.load(), 1);
+  items.ResumeRefresh();
+  ASSERT_TRUE(Eventually([&] { return items.Count() == 3; }));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(view.Loads.load(), 2);
+  EXPECT_EQ(items.QueryDropTarget().Folder + "/", Dir.Path());
+}
+
 class TFakeTrash : public IShell {
  public:
   bool Trash(const std::string& path) override {
@@ -279,7 +301,24 @@ TEST_F(MesgFiles, AMissingOrVanishedFolderGivesWayToItsNearestExistingParent) {
   ASSERT_EQ(items.Count(), 1);
   std::filesystem::remove_all(Dir / "sub");
   ASSERT_TRUE(Eventually([&] { return items.Path() + "/" == Dir.Path(); }));
-  ASSERT_TRUE(Eventually([&] { return items.Count() == 1 && items.ItemAt(0)->Subject == "top"; }));
+  ASSERT_TRUE(Eventually([&] { return OnlySubject(items) == "top"; }));
+}
+
+TEST_F(MesgFiles, AFolderReplacedUnderItsNameIsWatchedAgain) {
+  std::filesystem::create_directory(Dir / "box");
+  test::WriteAll(Dir / "box/old.eml", Message("old"));
+  TMesgFileItems items(100ms);
+  TLoadCounter view(items.View());
+  Open(items, view, Dir / "box");
+  // Another folder takes the name at once, as a tool replacing it would.
+  std::filesystem::create_directory(Dir / "new-box");
+  test::WriteAll(Dir / "new-box/first.eml", Message("first"));
+  std::filesystem::remove_all(Dir / "box");
+  std::filesystem::rename(Dir / "new-box", Dir / "box");
+  ASSERT_TRUE(Eventually([&] { return OnlySubject(items) == "first"; }));
+  EXPECT_EQ(items.Path(), Dir / "box");
+  test::WriteAll(Dir / "box/second.eml", Message("second"));
+  EXPECT_TRUE(Eventually([&] { return items.Count() == 2; }));
 }
 
 }  // namespace

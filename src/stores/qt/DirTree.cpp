@@ -83,9 +83,8 @@ struct TDirTree::TPostGuard {
 
 // ---- TDirNode ----
 
-TDirNode::TDirNode(std::string name, const QString& caption) : Name_(std::move(name)) {
-  setText(0, caption);
-}
+TDirNode::TDirNode(std::string diskName, const QString& caption)
+    : TFolderNode(caption), DiskName_(std::move(diskName)) {}
 
 bool TDirNode::operator<(const QTreeWidgetItem& other) const {
   thread_local const QCollator collator = [] {
@@ -96,18 +95,15 @@ bool TDirNode::operator<(const QTreeWidgetItem& other) const {
   }();
   const int order = collator.compare(text(0), other.text(0));
   if (order != 0) return order < 0;
-  return Name_ < static_cast<const TDirNode&>(other).Name_;
+  return DiskName_ < static_cast<const TDirNode&>(other).DiskName_;
 }
 
 // ---- TDirTree ----
 
 TDirTree::TDirTree(QWidget* parent, std::chrono::milliseconds settleTime)
-    : QTreeWidget(parent), Guard_(std::make_shared<TPostGuard>()) {
-  setColumnCount(1);
-  setHeaderHidden(true);
+    : TFolderTreeView(parent), Guard_(std::make_shared<TPostGuard>()) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setIndentation(10);
   DesktopPath_ = SpecialFolder(TSpecialFolder::Desktop);
   Guard_->Target = this;
   const auto start = [&](TThreadRef& ref, TWhichMonitor which) {
@@ -120,8 +116,6 @@ TDirTree::TDirTree(QWidget* parent, std::chrono::milliseconds settleTime)
   };
   start(ParentMonitor_, ParentLevel);
   start(SelectedMonitor_, SelectedLevel);
-  connect(this, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { Change(current); });
   connect(this, &QTreeWidget::itemExpanded, this,
           [this](QTreeWidgetItem* item) { Expanded(item); });
 }
@@ -161,8 +155,8 @@ TDirNode* TDirTree::CurrentNode() const {
 std::string TDirTree::NodePath(const TDirNode* node) const {
   if (!node || node == RootNode()) return {};
   const auto* parent = static_cast<const TDirNode*>(node->parent());
-  if (parent == RootNode()) return node->Name();
-  return NodePath(parent) + node->Name() + "/";
+  if (parent == RootNode()) return node->DiskName();
+  return NodePath(parent) + node->DiskName() + "/";
 }
 
 std::string TDirTree::SelectedPath() const {
@@ -173,7 +167,7 @@ std::string TDirTree::SelectedPath() const {
 TDirNode* TDirTree::ChildNamed(QTreeWidgetItem* parent, const std::string& name) const {
   for (int i = 0; i < parent->childCount(); ++i) {
     auto* child = static_cast<TDirNode*>(parent->child(i));
-    if (child->Name() == name) return child;
+    if (child->DiskName() == name) return child;
   }
   return nullptr;
 }
@@ -301,7 +295,7 @@ void TDirTree::ReloadLevelOf(TDirNode* node) {
     LoadChildren(parent);
 }
 
-void TDirTree::Change(QTreeWidgetItem* current) {
+void TDirTree::DoFolderChange(TFolderNode* current) {
   if (Destroying_) return;
   SelectionMoved_ = false;
   auto* node = static_cast<TDirNode*>(current);
@@ -333,23 +327,17 @@ void TDirTree::Change(QTreeWidgetItem* current) {
     selectedMonitor->WatchFolder({});
   }
   EndTreeUpdate();
-  if (OnFolderChange) OnFolderChange(*this, SelectedPath());
+  if (OnFolderChange) OnFolderChange(this, QString::fromStdString(SelectedPath()));
 }
 
 void TDirTree::FollowSelection() {
-  if (std::exchange(SelectionMoved_, false)) Change(currentItem());
+  if (std::exchange(SelectionMoved_, false) && CurrentNode()) DoFolderChange(CurrentNode());
 }
 
 void TDirTree::Expanded(QTreeWidgetItem* item) {
   if (Sorting_ || UpdateDepth_ > 0) return;
   LoadChildren(static_cast<TDirNode*>(item));
   FollowSelection();
-}
-
-void TDirTree::SelectNode(TDirNode* node) {
-  if (!node) return;
-  setCurrentItem(node);
-  scrollToItem(node);
 }
 
 void TDirTree::SelectPath(const std::string& path) {

@@ -9,9 +9,6 @@
 // Nodes are found again by path after every listing: a listing may delete
 // any node, the selected one included, whose folder has gone.
 
-#include <QTreeWidget>
-#include <QTreeWidgetItem>
-
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -19,26 +16,28 @@
 #include <vector>
 
 #include "model/ExtThread.h"
+#include "model/mail/qt/FolderTreeView.h"
 #include "stores/DirPaths.h"
 
 namespace quenby {
 
-class TDirNode : public QTreeWidgetItem {
+class TDirNode : public TFolderNode {
  public:
-  TDirNode(std::string name, const QString& caption);
+  TDirNode(std::string diskName, const QString& caption);
 
-  // The folder's name as on disk; a root's is its path with trailing '/'.
-  const std::string& Name() const { return Name_; }
+  // The folder's name as on disk, byte for byte; a root's is its path with
+  // trailing '/'.
+  const std::string& DiskName() const { return DiskName_; }
   bool Found = true;  // seen by the current listing
 
   // Caption order ignoring case; names equal but for case by their bytes.
   bool operator<(const QTreeWidgetItem& other) const override;
 
  private:
-  std::string Name_;
+  std::string DiskName_;
 };
 
-class TDirTree : public QTreeWidget {
+class TDirTree : public TFolderTreeView {
  public:
   explicit TDirTree(QWidget* parent = nullptr,
                     std::chrono::milliseconds settleTime = std::chrono::milliseconds(300));
@@ -60,18 +59,19 @@ class TDirTree : public QTreeWidget {
   // Selects the folder (absolute), or its nearest existing parent, listing
   // and creating the nodes on the way. Relative paths are ignored.
   void SelectPath(const std::string& path);
-  void SelectNode(TDirNode* node);
 
   void BeginTreeUpdate();
   void EndTreeUpdate();
 
   bool SortDescending = false;
-  // Fired with SelectedPath when the selection moves.
-  std::function<void(TDirTree&, const std::string&)> OnFolderChange;
   std::function<void(TDirTree&)> OnTreeUpdated;
 
  protected:
   bool event(QEvent* e) override;
+  // Lists the node's level, moves the monitors, then fires OnFolderChange
+  // once, with SelectedPath (never the bare caption, which would name a
+  // folder of the current directory).
+  void DoFolderChange(TFolderNode* node) override;
 
  private:
   struct TPostGuard;
@@ -84,7 +84,6 @@ class TDirTree : public QTreeWidget {
   bool KeepsHidden(const std::string& childPath) const;
   void ReloadLevelOf(TDirNode* node);
   void QuerySubfolders(std::vector<std::string> paths);
-  void Change(QTreeWidgetItem* current);
   void Expanded(QTreeWidgetItem* item);
   // After a listing moved the selection, handles it as a change.
   void FollowSelection();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls/ItemsEvents.h"
+#include "model/mail/qt/MesgListView.h"
 #include "platform/CaseFold.h"
 #include "platform/Errors.h"
 #include "platform/LegacyCodePage.h"
@@ -92,7 +93,11 @@ bool TOETreeView::event(QEvent* event) {
   auto& read = *static_cast<TFoldersReadEvent*>(event);
   if (read.Generation != Generation_) return true;  // read for a name since replaced
   StatusText_ = QString::fromStdU16String(read.Error);
+  // The message shown before the rebuild is shown again once its folder
+  // is selected (SetMesgName holds it over the reload).
+  const std::string key = MesgListView() ? MesgListView()->MesgName() : std::string();
   BuildTree(BuildOeFolderTree(std::move(read.Records)));
+  if (MesgListView() && !key.empty()) MesgListView()->SetMesgName(key);
   if (OnFoldersRead) OnFoldersRead(this);
   return true;
 }
@@ -128,8 +133,8 @@ void TOETreeView::SetFolderId(std::int32_t id) {
   if (id <= 0) return;
   PendingFolderId_ = id;
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
-    auto* node = static_cast<TOeNode*>(*it);
-    if (node->Info().FolderId == id) return SelectNode(node);
+    auto* node = dynamic_cast<TOeNode*>(*it);
+    if (node && node->Info().FolderId == id) return SelectNode(node);
   }
 }
 

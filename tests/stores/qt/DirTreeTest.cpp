@@ -20,7 +20,9 @@ class DirTree : public ::testing::Test {
   void SetUp() override {
     LoadLanguage(QUENBY_SOURCE_DIR "/lang/english.ini");
     Tree.ShowDrives();
-    Tree.OnFolderChange = [this](TDirTree&, const std::string& path) { Changes.push_back(path); };
+    Tree.OnFolderChange = [this](TFolderTreeView*, const QString& path) {
+      Changes.push_back(path.toStdString());
+    };
   }
 
   void Make(const std::string& relative) { std::filesystem::create_directories(Dir / relative); }
@@ -30,7 +32,7 @@ class DirTree : public ::testing::Test {
     std::set<std::string> names;
     const TDirNode* node = Tree.FindNode(path);
     for (int i = 0; node && i < node->childCount(); ++i)
-      names.insert(static_cast<const TDirNode*>(node->child(i))->Name());
+      names.insert(static_cast<const TDirNode*>(node->child(i))->DiskName());
     return names;
   }
 

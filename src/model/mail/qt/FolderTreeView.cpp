@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include "model/mail/qt/MesgListView.h"
+
 namespace quenby {
 
 QString FolderCaption(const QString& name, int unreadCount) {
@@ -32,6 +34,14 @@ TFolderTreeView::~TFolderTreeView() {
   // parts are gone by then.
   Destroying_ = true;
   disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
+}
+
+TMesgListView* TFolderTreeView::MesgListView() const {
+  return MesgListView_.data();
+}
+
+void TFolderTreeView::SetMesgListView(TMesgListView* view) {
+  MesgListView_ = view;
 }
 
 TFolderNode* TFolderTreeView::FirstNode() const {

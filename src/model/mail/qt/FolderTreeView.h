@@ -3,6 +3,7 @@
 // and its unread count, shown as "Name (n)"; the tree tells its owner
 // through one event which folder the user chose.
 
+#include <QPointer>
 #include <QString>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -10,6 +11,8 @@
 #include <functional>
 
 namespace quenby {
+
+class TMesgListView;
 
 // "Name (n)", or the name alone when n <= 0.
 QString FolderCaption(const QString& name, int unreadCount);
@@ -40,6 +43,11 @@ class TFolderTreeView : public QTreeWidget {
   // The system beep; tests replace it.
   std::function<void()> Beep;
 
+  // The message list that shows the selected folder's messages; set by
+  // the list (TMesgListView::SetFolderTree), nil once it is destroyed.
+  TMesgListView* MesgListView() const;
+  void SetMesgListView(TMesgListView* view);
+
   TFolderNode* FirstNode() const;
   // The current node ("selected" in this tree's words); nil if none.
   TFolderNode* SelectedNode() const;
@@ -60,6 +68,7 @@ class TFolderTreeView : public QTreeWidget {
  private:
   void Change(QTreeWidgetItem* current);
 
+  QPointer<TMesgListView> MesgListView_;
   bool Destroying_ = false;
 };
 

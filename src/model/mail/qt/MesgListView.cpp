@@ -8,6 +8,7 @@
 
 #include "controls/FileError.h"
 #include "model/MultiReadSync.h"
+#include "model/mail/qt/FolderTreeView.h"
 #include "model/mail/qt/MesgEvents.h"
 #include "settings/IniFiler.h"
 
@@ -179,6 +180,10 @@ void TMesgListView::SetDateTimeDetails(TDateTimeDetails value) {
 void TMesgListView::SetMesgName(const std::string& key) {
   SetPendingKey(key);
   SelectKey(key);
+}
+
+void TMesgListView::SetFolderTree(TFolderTreeView* tree) {
+  if (tree) tree->SetMesgListView(this);
 }
 
 QString TMesgListView::ItemText(const TVirtItem* item, std::int32_t column) const {

@@ -22,6 +22,8 @@
 
 namespace quenby {
 
+class TFolderTreeView;
+
 class TMesgListView : public TVirtualListView, public TPersistent, public IIniHooks {
   Q_OBJECT
 
@@ -53,6 +55,8 @@ class TMesgListView : public TVirtualListView, public TPersistent, public IIniHo
   // next reload.
   std::string MesgName() const { return SelectedKey(); }
   void SetMesgName(const std::string& key);
+  // Links the folder tree whose selected folder this list shows.
+  void SetFolderTree(TFolderTreeView* tree);
 
   // Which store the window shows: 0 in memory, 1 message files, 2 Outlook
   // Express, 4 a mailbox.

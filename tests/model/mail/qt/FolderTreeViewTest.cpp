@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "model/mail/qt/FolderTreeView.h"
+#include "model/mail/qt/MesgListView.h"
 
 namespace quenby::test {
 namespace {
@@ -87,6 +88,16 @@ TEST_F(FolderTreeViewTest, BeepsOnlyWhenUpOrHomeCannotMove) {
   Tree->SelectNode(Inbox);
   QTest::keyClick(Tree.get(), Qt::Key_Up);
   EXPECT_EQ(Tree->SelectedNode(), Top);
+}
+
+TEST_F(FolderTreeViewTest, DestroyedListViewIsForgotten) {
+  auto list = std::make_unique<TMesgListView>();
+  list->SetFolderTree(Tree.get());
+  EXPECT_EQ(Tree->MesgListView(), list.get());
+  list.reset();
+  EXPECT_EQ(Tree->MesgListView(), nullptr);
+  Tree->SelectNode(Inbox);
+  EXPECT_EQ(Changes, QStringList{QStringLiteral("Inbox")});
 }
 
 TEST_F(FolderTreeViewTest, DestroyingTheTreeFiresNothing) {
