@@ -50,7 +50,8 @@ class TEmlExplorerStore : public TExplorerStore {
     Tree_ = tree;
     auto* fileItems = &static_cast<TMesgFileItems&>(items);
     tree->ShowDrives();
-    tree->OnFolderChange = [this, fileItems](TDirTree&, const std::string& path) {
+    tree->OnFolderChange = [this, tree, fileItems](TFolderTreeView*, const QString&) {
+      const std::string path = tree->SelectedPath();
       // Only a real move: selecting the list's own folder loads nothing again.
       if (!IsFolder(path) || SameFolder(path, fileItems->Path())) return;
       fileItems->SetPath(ExcludeTrailingBackslash(path));
