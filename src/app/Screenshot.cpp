@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
-#include <QThread>
 #include <algorithm>
 
 #include "app/TriForm.h"
+#include "controls/EventWait.h"
 #include "model/mail/qt/MesgListView.h"
 
 namespace quenby {
@@ -14,17 +14,6 @@ namespace quenby {
 namespace {
 
 constexpr int kEmptyStoreMs = 2000;
-
-bool WaitUntil(const std::function<bool()>& condition, int limitMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > limitMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -34,7 +23,7 @@ std::string SaveWindowPicture(TTriForm& window, const std::string& file, int lim
   // first): a list that stays empty and idle for a while is an empty store.
   QElapsedTimer idleEmpty;
   idleEmpty.start();
-  const bool loaded = WaitUntil(
+  const bool loaded = ProcessEventsUntil(
       [&] {
         if (window.Loading() || window.MesgList()->Count() == 0) {
           if (window.Loading()) idleEmpty.restart();
@@ -47,7 +36,7 @@ std::string SaveWindowPicture(TTriForm& window, const std::string& file, int lim
   if (window.MesgList()->Count() > 0) {
     if (!window.MesgList()->CurrentItem())
       window.MesgList()->SetItemIndex(std::max(0, window.MesgList()->ItemIndex()));
-    if (!WaitUntil([&] { return window.MesgList()->CurrentItem() != nullptr; }, limitMs))
+    if (!ProcessEventsUntil([&] { return window.MesgList()->CurrentItem() != nullptr; }, limitMs))
       return "the first message was not shown in time";
   }
   QCoreApplication::processEvents();
