@@ -187,8 +187,15 @@ int RunMailer(int argc, char** argv) {
     // Without its dictionary the program still runs: the filter finds nothing.
     GuardedFileCall(options->DictionaryFile(), [&] { PrepareAtcDictionary(*options); });
 
+    // Caught from before the socket listens, so that a start seen by a later
+    // one can always be ended cleanly; handled once the loop runs.
+    std::unique_ptr<TManagerForm> manager;
+    TSessionSignals sessionSignals([&] {
+      if (manager) manager->SessionEnd();
+      app.quit();
+    });
     instance.Listen();
-    auto manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());
+    manager = std::make_unique<TManagerForm>(options->OptionsFile(), options.get());
     TQtStoreDialogs storeDialogs;
     const TExplorerContext context = BuiltInExplorerContext(options.get(), &storeDialogs);
     RegisterExplorer(*manager, context);
@@ -207,10 +214,6 @@ int RunMailer(int argc, char** argv) {
                      });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, manager.get(),
                      [&](QSessionManager&) { manager->SessionEnd(); });
-    TSessionSignals sessionSignals([&] {
-      manager->SessionEnd();
-      app.quit();
-    });
 
     manager->RestoreWindows();
     if (!manager->CanShowStores()) {

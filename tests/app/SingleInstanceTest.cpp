@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include "QtWait.h"
 #include "settings/IniFile.h"
@@ -126,11 +125,10 @@ TEST_F(SingleInstanceTest, ProgramOpensItsPathAndEndsOnSigtermReleasingTheLock) 
   const QString mailbox = options.filePath(QStringLiteral("box.mbox"));
   auto mailer = Start({QStringLiteral("--options"), options.path(), mailbox}, QUENBY_MAILER);
   const QString saved = options.filePath(QStringLiteral("options.ini"));
-  ASSERT_TRUE(quenby::test::WaitFor(
-      [&] { return !QDir(Runtime_.path()).entryList(QDir::Files | QDir::System).isEmpty(); }));
-  // The signal is caught once the program runs its loop, shortly after it
-  // took the lock.
-  QThread::msleep(1500);
+  // The program catches the signal from before its socket listens.
+  ASSERT_TRUE(quenby::test::WaitFor([&] {
+    return !QDir(Runtime_.path()).entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty();
+  }));
   ::kill(static_cast<pid_t>(mailer->processId()), SIGTERM);
   ASSERT_TRUE(mailer->waitForFinished(20000)) << mailer->readAllStandardError().constData();
   EXPECT_EQ(mailer->exitStatus(), QProcess::NormalExit);
