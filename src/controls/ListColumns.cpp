@@ -99,13 +99,16 @@ void TListColumns::Reorder(const std::vector<std::int32_t>& order) {
 
 void TListColumns::EndUpdate() {
   if (--Updating_ > 0 || !PendingChange_) return;
-  PendingChange_ = false;
-  if (OnChange_) OnChange_(nullptr, false);
+  const bool whole = PendingWhole_;
+  PendingChange_ = PendingWhole_ = false;
+  if (OnChange_) OnChange_(nullptr, whole);
 }
 
 void TListColumns::Notify(TListColumn* column, bool wholeHeader) {
   if (Updating_ > 0) {
     PendingChange_ = true;
+    // A column added or removed inside the bracket asks for a new header.
+    PendingWhole_ = PendingWhole_ || wholeHeader;
     return;
   }
   if (OnChange_) OnChange_(column, wholeHeader);

@@ -98,6 +98,7 @@ class TListColumns {
   std::vector<std::unique_ptr<TListColumn>> Columns_;
   int Updating_ = 0;
   bool PendingChange_ = false;
+  bool PendingWhole_ = false;
 };
 
 }  // namespace quenby

@@ -256,6 +256,19 @@ TEST(VirtualListView, TheMenuKeyOpensTheMenuAtTheFirstSelectedLabel) {
   EXPECT_EQ(menus[0].column(), 0);
 }
 
+TEST(VirtualListView, ColumnsAddedInsideAnUpdateBracketReachTheHeader) {
+  TIntView view;
+  AddColumns(view, 1);
+  view.Columns().BeginUpdate();
+  AddColumns(view, 2);
+  view.Columns()[0].SetCaption(QStringLiteral("first"));
+  EXPECT_EQ(view.ItemModel()->columnCount(), 1);
+  view.Columns().EndUpdate();
+  ASSERT_EQ(view.ItemModel()->columnCount(), 3);
+  EXPECT_EQ(view.ItemModel()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("first"));
+  EXPECT_EQ(view.ItemModel()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("c1"));
+}
+
 TEST(VirtualListView, TypingAPrefixFindsTheRow) {
   TIntView view;
   AddColumns(view, 1);
