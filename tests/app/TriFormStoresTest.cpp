@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ExplorerTest.h"
 #include "QtWait.h"
 #include "TempDir.h"
 #include "app/ManagerForm.h"
@@ -39,22 +40,12 @@ class TNoDialogs : public IStoreDialogs {
   int Asked = 0;
 };
 
-class TriFormStoresTest : public ::testing::Test {
+class TriFormStoresTest : public test::TExplorerTest {
  protected:
   void SetUp() override {
-    LoadLanguage(QUENBY_SOURCE_DIR "/lang/english.ini");
+    TExplorerTest::SetUp();
     Context_ = BuiltInExplorerContext(nullptr, &Dialogs_);
-    Manager_ = std::make_unique<TManagerForm>(Dir_ / "options.ini", nullptr);
-    RegisterExplorer(*Manager_, Context_);
-    SetMessageBoxAnswerer([this](const TTntMessageForm& box) {
-      Shown_.push_back(box.MessageLabel()->text());
-      return box.DefaultResult();
-    });
-  }
-  void TearDown() override {
-    SetMessageBoxAnswerer({});
-    Manager_->SetTerminating();
-    Manager_.reset();
+    StartManager();
   }
 
   TTriForm* Open(const std::string& path) {
@@ -64,9 +55,6 @@ class TriFormStoresTest : public ::testing::Test {
         test::WaitFor([&] { return window->MesgList()->Count() > 0 && !window->Loading(); }, 20000))
         << path;
     return window;
-  }
-  static QString PaneText(TTriForm* window) {
-    return static_cast<QPlainTextEdit*>(window->MesgPane()->Widget())->toPlainText();
   }
   // The subject the pane shows for row, decoded as the pane decodes it.
   static QString SubjectOfRow(TTriForm* window, int row) {
@@ -88,11 +76,7 @@ class TriFormStoresTest : public ::testing::Test {
     }
   }
 
-  test::TTempDir Dir_;
   TNoDialogs Dialogs_;
-  TExplorerContext Context_;
-  std::unique_ptr<TManagerForm> Manager_;
-  QStringList Shown_;
 };
 
 TEST_F(TriFormStoresTest, OutlookExpressStoreOpensItsInboxWithTheTree) {

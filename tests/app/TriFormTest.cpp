@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ExplorerTest.h"
 #include "QtWait.h"
 #include "TempDir.h"
 #include "TestStore.h"
@@ -49,10 +50,10 @@ class TFakeDialogs : public IStoreDialogs {
   QStringList Filters;
 };
 
-class TriFormTest : public ::testing::Test {
+class TriFormTest : public test::TExplorerTest {
  protected:
   void SetUp() override {
-    LoadLanguage(QUENBY_SOURCE_DIR "/lang/english.ini");
+    TExplorerTest::SetUp();
     Boxes_ = {
         {"/m/box", {{"k1", Message("first")}, {"k2", Message("second")}, {"k3", Message("third")}}},
         {"/m/other", {{"o1", Message("other")}, {"o2", Message("Digest number 5")}}}};
@@ -67,17 +68,7 @@ class TriFormTest : public ::testing::Test {
     };
     Context_.Stores = &Stores_;
     Context_.Dialogs = &Dialogs_;
-    Manager_ = std::make_unique<TManagerForm>(Dir_ / "options.ini", nullptr);
-    RegisterExplorer(*Manager_, Context_);
-    SetMessageBoxAnswerer([this](const TTntMessageForm& box) {
-      Shown_.push_back(box.MessageLabel()->text());
-      return box.DefaultResult();
-    });
-  }
-  void TearDown() override {
-    SetMessageBoxAnswerer({});
-    Manager_->SetTerminating();
-    Manager_.reset();
+    StartManager();
   }
   std::unique_ptr<TExplorerStore> Track(std::unique_ptr<test::TTestStore> store) {
     LastStore_ = store.get();
@@ -90,19 +81,12 @@ class TriFormTest : public ::testing::Test {
     EXPECT_TRUE(test::WaitFor([&] { return window->MesgList()->Count() > 0; }));
     return window;
   }
-  static QString PaneText(TTriForm* window) {
-    return static_cast<QPlainTextEdit*>(window->MesgPane()->Widget())->toPlainText();
-  }
   static QString Status(TTriForm* window) { return window->StatusPanel(0)->text(); }
 
-  test::TTempDir Dir_;
   test::TTestMailboxes Boxes_;
   TExplorerStores Stores_;
   TFakeDialogs Dialogs_;
-  TExplorerContext Context_;
-  std::unique_ptr<TManagerForm> Manager_;
   test::TTestStore* LastStore_ = nullptr;
-  QStringList Shown_;
 };
 
 TEST_F(TriFormTest, KindsSwapCollectionAndTree) {
